@@ -1,0 +1,52 @@
+#pragma once
+#include <memory>
+
+#include "config/frmConfig.h"
+#include "launcher/frmMain.h"
+#include "platform/forms/Host.h"
+#include "platform/ports/Ports.h"
+#include "splash/frmSplash.h"
+
+namespace rd {
+
+// The program: its windows, the start-up sequence and the end.
+class Application final : public AppHost {
+ public:
+  Application(Ports& ports, ViewFactory& views);
+  ~Application() override;
+
+  // Loads the splash window and shows it modeless; from then on the program runs on
+  // window events.
+  void Main();
+
+  // The main window, loaded (its Form_Load run to the end) on first use but not shown.
+  frmMain& MainForm();
+  frmMain* MainFormIfLoaded() { return main_.get(); }
+  frmSplash* SplashIfLoaded() { return splash_.get(); }
+  frmConfig* ConfigIfOpen() { return config_.get(); }
+
+  void ShowMain() override;
+  void HideMain() override;
+  void EndProgram() override;
+  void ShowConfigModal() override;
+  void CloseConfig() override;
+  void HandOver() override;
+
+ private:
+  Ports& ports_;
+  ViewFactory& views_;
+  std::unique_ptr<frmSplash> splash_;
+  std::unique_ptr<FormView> splashView_;
+  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<FormView> mainView_;
+  std::unique_ptr<frmConfig> config_;
+  std::unique_ptr<FormView> configView_;
+  bool handingOver_ = false;
+  bool ended_ = false;
+};
+
+// The last step of the main window's LoadSettings: on the very first start, offers to
+// register the file types and opens the configuration window.
+void FirstRunCheck(Ports& ports, AppHost& host);
+
+}  // namespace rd

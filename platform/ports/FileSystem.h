@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace rd {
+
+enum class FindStatus { Found, NotFound, Error };
+
+struct FindResult {
+  FindStatus status = FindStatus::NotFound;
+  std::string name;         // the first match, without its folder, as the file system spells it
+  std::uint32_t error = 0;  // Windows' code when status is Error
+};
+
+// The few file-system operations the program needs. Paths are Windows paths (UTF-8).
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Looks the path up as a pattern (wildcards in its last component match) among ordinary
+  // files: folders, hidden and system files are passed over. A path that cannot be
+  // examined at all (bad name, drive not ready) is an Error, not a miss.
+  virtual FindResult FindFile(const std::string& pattern) = 0;
+  // The same lookup among files and folders (hidden and system entries still passed over);
+  // the name is the long one even when the pattern used a short 8.3 name.
+  virtual FindResult FindEntry(const std::string& pattern) = 0;
+  // Creates one folder level; answers 0, or Windows' code (183 when it exists already).
+  virtual std::uint32_t MakeFolder(const std::string& path) = 0;
+  // Copies a file, replacing the destination; answers 0 or Windows' code.
+  virtual std::uint32_t Copy(const std::string& from, const std::string& to) = 0;
+  // Renames a file, replacing the destination; answers 0 or Windows' code.
+  virtual std::uint32_t Move(const std::string& from, const std::string& to) = 0;
+  // Deletes a file; answers 0 or Windows' code.
+  virtual std::uint32_t Remove(const std::string& path) = 0;
+};
+
+}  // namespace rd

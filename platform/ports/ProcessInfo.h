@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace rd {
+
+struct ProgramVersion {
+  int major = 0;
+  int minor = 0;
+  int revision = 0;
+};
+
+// How the user's locale writes numbers.
+struct NumberFormat {
+  std::string decimal = ".";
+  std::string thousands = ",";
+};
+
+// Facts about the running process, and ending it.
+class ProcessInfo {
+ public:
+  virtual ~ProcessInfo() = default;
+
+  // The argument text after the program's own name, leading blanks removed; "" without one.
+  virtual std::string CommandLineText() = 0;
+  // The running executable's folder (no trailing backslash) and its name without extension.
+  virtual std::string ExeFolder() = 0;
+  virtual std::string ExeBaseName() = 0;
+  virtual ProgramVersion Version() = 0;
+  virtual NumberFormat Numbers() = 0;
+  // The system's description of a Windows error code, without a trailing line break.
+  virtual std::string ErrorText(std::uint32_t code) = 0;
+  // Ends the process at once.
+  virtual void Exit(int code) = 0;
+};
+
+}  // namespace rd

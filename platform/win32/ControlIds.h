@@ -1,0 +1,35 @@
+#pragma once
+
+// Window classes and control identifiers of the program's windows. Test drivers find the
+// controls by these, so they are part of the program's outside face: keep them stable.
+namespace rd::ids {
+
+inline constexpr const char* MainClass = "ReplaydockMain";
+inline constexpr const char* ConfigClass = "ReplaydockConfig";
+inline constexpr const char* SplashClass = "ReplaydockSplash";
+
+// Main window.
+inline constexpr int MainLblTop = 100;
+inline constexpr int MainLblInfo = 101;
+inline constexpr int MainTxtFilename = 102;
+inline constexpr int MainCmdSelect = 103;
+inline constexpr int MainCboGame = 104;
+inline constexpr int MainCboSpeed = 105;
+inline constexpr int MainCboMod = 106;
+inline constexpr int MainCboResolution = 107;
+inline constexpr int MainCmdBottom0 = 110;  // "&Cancel"; 111 "C&onfiguration", 112 "&Play"
+
+// Configuration window.
+inline constexpr int ConfigCmdBottom = 200;  // "&Done"
+inline constexpr int ConfigTab = 201;
+inline constexpr int ConfigCboGame = 202;
+inline constexpr int ConfigTxtLocation = 203;
+inline constexpr int ConfigCmdSelect = 204;
+inline constexpr int ConfigCmdRegister = 205;
+
+// Splash window.
+inline constexpr int SplashLblTop = 300;
+inline constexpr int SplashLblInfo = 301;
+inline constexpr int SplashLblEMailAddress = 302;
+
+}  // namespace rd::ids

@@ -1,0 +1,87 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ports/Registry.h"
+
+namespace rd::fakes {
+
+// An in-memory registry with Win32's semantics: case-insensitive key and value names,
+// access rights checked per handle, sizes and ERROR_MORE_DATA as advapi32 answers them.
+class FakeRegistry final : public Registry {
+ public:
+  enum class Op { Open, Create, Query, Set, Close };
+
+  std::int32_t OpenKey(RegKey root, const std::string& path, std::uint32_t access,
+                       RegKey& key) override;
+  std::int32_t CreateKey(RegKey root, const std::string& path, std::uint32_t access,
+                         RegKey& key) override;
+  std::int32_t QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t& size) override;
+  std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t size) override;
+  std::int32_t CloseKey(RegKey key) override;
+
+  // --- for tests ---
+  struct Value {
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+  };
+  // Makes the n-th next call of op (0: the very next) answer code and do nothing.
+  void FailNext(Op op, std::int32_t code, int skip = 0);
+  // Every call of op whose full key path (root name + "\" + path, e.g. "HKCR\.dem")
+  // starts with prefix (letter case ignored) answers code.
+  void FailUnder(Op op, const std::string& prefix, std::int32_t code);
+  void ClearFailures();
+
+  bool KeyExists(RegKey root, const std::string& path) const;
+  std::optional<Value> Get(RegKey root, const std::string& path, const std::string& name) const;
+  std::optional<std::string> GetText(RegKey root, const std::string& path,
+                                     const std::string& name) const;  // REG_SZ without its zero
+  void Put(RegKey root, const std::string& path, const std::string& name, std::uint32_t type,
+           std::vector<std::uint8_t> data);
+  void PutText(RegKey root, const std::string& path, const std::string& name,
+               const std::string& text);  // REG_SZ with its zero
+  // Every key below root, as "path" (original spelling), sorted.
+  std::vector<std::string> Keys(RegKey root) const;
+  int OpenHandles() const { return static_cast<int>(handles_.size()); }
+  // One line per call: "create HKCR\.dem", "set HKCR\.dem\\(default)", "query ...", ...
+  const std::vector<std::string>& Calls() const { return calls_; }
+  void ClearCalls() { calls_.clear(); }
+  std::vector<std::string>* sharedLog = nullptr;  // also appends registry writes here
+
+  static std::string RootName(RegKey root);
+
+ private:
+  struct Node {
+    std::string path;  // as first spelt
+    std::map<std::string, std::pair<std::string, Value>> values;  // lower name -> (name, value)
+  };
+  struct Handle {
+    RegKey root;
+    std::string lowerPath;
+    std::uint32_t access;
+  };
+  struct Failure {
+    Op op;
+    std::int32_t code;
+    int skip;
+    std::string prefix;  // empty: a FailNext
+    bool persistent;
+  };
+
+  std::optional<std::int32_t> Injected(Op op, const std::string& fullPath);
+  bool Resolve(RegKey key, RegKey& root, std::string& lowerPath) const;
+  void Log(const std::string& line, bool write);
+
+  std::map<RegKey, std::map<std::string, Node>> keys_;  // root -> lower path -> node
+  std::map<RegKey, Handle> handles_;
+  RegKey nextHandle_ = 0x1000;
+  std::vector<Failure> failures_;
+  std::vector<std::string> calls_;
+};
+
+}  // namespace rd::fakes

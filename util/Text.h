@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Text helpers shared by the core. Letter case is folded for ASCII letters only: every
+// name the program compares that way (roots, type letters, extensions) is ASCII.
+namespace rd::util {
+
+std::string ToLower(std::string_view text);
+std::string ToUpper(std::string_view text);
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// The last n characters, or the whole text when it is shorter.
+std::string_view Right(std::string_view text, std::size_t n);
+// Removes leading and trailing space characters (no other blanks).
+std::string TrimSpaces(std::string_view text);
+// Every letter that begins the text or follows a space upper case, every other lower case.
+std::string ProperCase(std::string_view text);
+
+}  // namespace rd::util
