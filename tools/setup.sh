@@ -9,7 +9,6 @@ packages=(
   g++-mingw-w64-x86-64-posix          # the Windows build
   wine wine64 xvfb xauth              # running and testing the Windows build
   clang libclang-rt-14-dev            # fuzzing with libFuzzer and the sanitizers
-  libbenchmark-dev                    # benchmarks
 )
 
 missing=()

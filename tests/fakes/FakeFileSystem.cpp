@@ -76,6 +76,10 @@ std::uint32_t FakeFileSystem::Parse(const std::string& path, std::string& lowerF
   if (d == drives_.end()) return winerr::PathNotFound;
   if (!d->second) return winerr::NotReady;
   std::string rest = path.substr(2);
+  // Windows reads a run of backslashes inside a path as one.
+  for (auto run = rest.find("\\\\"); run != std::string::npos; run = rest.find("\\\\", run)) {
+    rest.erase(run, 1);
+  }
   if (rest.empty() || rest.front() != '\\') return winerr::InvalidName;
   while (rest.size() > 1 && rest.back() == '\\') rest.pop_back();
   const auto cut = rest.find_last_of('\\');
@@ -86,13 +90,30 @@ std::uint32_t FakeFileSystem::Parse(const std::string& path, std::string& lowerF
   lowerParent = util::ToLower(std::string(1, drive) + ":" + parent);
   lowerFull = util::ToLower(std::string(1, drive) + ":" + rest);
   if (lowerFull.size() > 2 && lowerFull.back() == '\\') lowerFull.pop_back();
-  // A folder named on the way must exist as a folder.
-  std::string walk = lowerParent;
-  while (walk.size() > 2) {
-    const auto e = entries_.find(walk);
+  // A folder named on the way must exist as a folder; its short 8.3 name names it too.
+  std::string resolved = lowerParent.substr(0, 2);
+  for (std::size_t pos = 2; pos < lowerParent.size();) {
+    const auto next = lowerParent.find('\\', pos + 1);
+    const std::string name = lowerParent.substr(pos + 1, next - pos - 1);
+    std::string candidate = resolved + "\\" + name;
+    auto e = entries_.find(candidate);
+    if (e == entries_.end()) {
+      for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if (!it->second.shortName.empty() && util::ToLower(it->second.shortName) == name &&
+            it->first.substr(0, it->first.find_last_of('\\')) == resolved) {
+          e = it;
+          candidate = it->first;
+          break;
+        }
+      }
+    }
     if (e == entries_.end() || !e->second.folder) return winerr::PathNotFound;
-    walk = walk.substr(0, walk.find_last_of('\\'));
+    resolved = candidate;
+    if (next == std::string::npos) break;
+    pos = next;
   }
+  lowerFull = resolved + lowerFull.substr(lowerParent.size());
+  lowerParent = resolved;
   return winerr::Success;
 }
 
@@ -102,8 +123,35 @@ FindResult FakeFileSystem::Find(const std::string& pattern, bool foldersToo) {
     return {FindStatus::Error, {}, *code};
   }
   if (pattern.empty()) return {};
+  // As FindFirstFileA answers: a folder part that is no valid name is an error, but the last
+  // component is only a mask, so odd characters there, a trailing backslash, a bare drive
+  // or a relative name simply match nothing.
+  const auto slash = pattern.find_last_of('\\');
+  const std::string head = slash == std::string::npos ? std::string() : pattern.substr(0, slash);
+  std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  for (std::size_t i = 0; i < head.size(); ++i) {
+    const char c = head[i];
+    if (kBadChars.find(c) != std::string_view::npos || c == '*' || c == '?' ||
+        static_cast<unsigned char>(c) < 32 || (c == ':' && i != 1)) {
+      return {FindStatus::Error, {}, static_cast<std::uint32_t>(winerr::InvalidName)};
+    }
+  }
+  if (mask.empty() || slash == std::string::npos) return {};
+  const bool rooted = (head.size() >= 2 && head[1] == ':') || head.rfind("\\\\", 0) == 0;
+  if (!rooted) return {};  // relative to a current folder the fake does not have
+  for (char c : mask) {
+    if (kBadChars.find(c) != std::string_view::npos || c == ':' ||
+        static_cast<unsigned char>(c) < 32) {
+      return {};
+    }
+  }
+  // Trailing dots and spaces of a plain name are dropped, as Windows drops them.
+  if (mask != "." && mask != ".." && mask.find_first_of("*?") == std::string::npos) {
+    while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) mask.pop_back();
+    if (mask.empty()) return {};
+  }
   std::string full, parent, leaf;
-  const std::uint32_t code = Parse(pattern, full, parent, leaf, true);
+  const std::uint32_t code = Parse(head + "\\" + mask, full, parent, leaf, true);
   if (code == static_cast<std::uint32_t>(winerr::PathNotFound)) return {};
   if (code != 0) return {FindStatus::Error, {}, code};
   if (leaf.empty()) return {};
@@ -232,7 +280,10 @@ void FakeFileSystem::AddFolder(const std::string& path, Attributes attributes,
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
                              Attributes attributes, std::string shortName) {
   const auto cut = path.find_last_of('\\');
-  if (cut > 2) AddFolder(path.substr(0, cut));
+  // A folder already there keeps its attributes and short name.
+  if (cut > 2 && !entries_.count(util::ToLower(path.substr(0, cut)))) {
+    AddFolder(path.substr(0, cut));
+  }
   AddDrive(path.at(0));
   Entry e;
   e.name = path.substr(cut + 1);

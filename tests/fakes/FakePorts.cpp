@@ -1,5 +1,6 @@
 #include "tests/fakes/FakePorts.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -7,12 +8,41 @@
 
 namespace rd::fakes {
 
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// A text wrapped in a matching pair of quotes (double or single) loses them.
+std::string Unquoted(std::string text) {
+  if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+      text.back() == text.front()) {
+    text = text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+// What kernel32 reads back: the stored text without blanks around it, a default without
+// trailing spaces; quotes around either are dropped.
+std::string Effective(const std::optional<std::string>& found, const std::string& defaultText) {
+  if (!found) {
+    std::string text = defaultText;
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return Unquoted(std::move(text));
+  }
+  std::size_t first = 0;
+  std::size_t last = found->size();
+  while (first < last && IsSpace((*found)[first])) ++first;
+  while (last > first && IsSpace((*found)[last - 1])) --last;
+  return Unquoted(found->substr(first, last - first));
+}
+
+}  // namespace
+
 std::uint32_t FakeIni::GetString(const std::string& section, const std::string& entry,
                                  const std::string& defaultText, char* buffer,
                                  std::uint32_t capacity, const std::string& file) {
   if (capacity == 0) return 0;
-  const auto found = Get(file, section, entry);
-  const std::string& text = found ? *found : defaultText;
+  const std::string text = Effective(Get(file, section, entry), defaultText);
   const std::size_t n = std::min<std::size_t>(text.size(), capacity - 1);
   std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
@@ -21,19 +51,33 @@ std::uint32_t FakeIni::GetString(const std::string& section, const std::string& 
 
 std::uint32_t FakeIni::GetInt(const std::string& section, const std::string& entry,
                               std::int32_t defaultValue, const std::string& file) {
-  const auto found = Get(file, section, entry);
-  if (!found) return static_cast<std::uint32_t>(defaultValue);
-  // Leading blanks, an optional minus, then digits; anything else reads as 0.
-  const char* p = found->c_str();
-  while (*p == ' ' || *p == '\t') ++p;
+  // An empty entry reads as missing; the number is read as RtlUnicodeStringToInteger reads
+  // it: blanks, a sign, an optional 0x/0o/0b base, then digits; anything else stops it.
+  const std::string text = Effective(Get(file, section, entry), "");
+  if (text.empty()) return static_cast<std::uint32_t>(defaultValue);
+  std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
   bool negative = false;
-  if (*p == '-') {
-    negative = true;
-    ++p;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::uint32_t base = 10;
+  if (i + 1 < text.size() && text[i] == '0') {
+    const char b = static_cast<char>(text[i + 1] | 0x20);
+    if (b == 'x' || b == 'o' || b == 'b') {
+      base = b == 'x' ? 16 : b == 'o' ? 8 : 2;
+      i += 2;
+    }
   }
   std::uint32_t value = 0;
-  while (*p >= '0' && *p <= '9') value = value * 10 + static_cast<std::uint32_t>(*p++ - '0');
-  return negative ? static_cast<std::uint32_t>(0u - value) : value;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    std::uint32_t digit = 99;
+    if (c >= '0' && c <= '9') digit = static_cast<std::uint32_t>(c - '0');
+    if (c >= 'a' && c <= 'f') digit = static_cast<std::uint32_t>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') digit = static_cast<std::uint32_t>(c - 'A' + 10);
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  return negative ? 0u - value : value;
 }
 
 bool FakeIni::WriteString(const std::string& section, const std::string& entry,

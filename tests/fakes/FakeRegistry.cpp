@@ -21,12 +21,23 @@ std::string Join(const std::string& a, const std::string& b) {
   return a + "\\" + b;
 }
 
-// Win32 ignores one trailing backslash but refuses a leading one.
+// ERROR_BAD_PATHNAME: advapi32 refuses a key path that starts with a backslash.
+constexpr std::int32_t kBadPathname = 161;
+
+// A leading backslash is refused; trailing ones are ignored and a run inside counts as one.
 bool NormalisePath(const std::string& path, std::string& out) {
   if (!path.empty() && path.front() == '\\') return false;
-  out = path;
+  out.clear();
+  for (char c : path) {
+    if (c == '\\' && !out.empty() && out.back() == '\\') continue;
+    out += c;
+  }
   while (!out.empty() && out.back() == '\\') out.pop_back();
-  return out.find("\\\\") == std::string::npos;
+  return true;
+}
+
+bool IsText(std::uint32_t type) {
+  return type == regtype::Sz || type == regtype::ExpandSz || type == regtype::MultiSz;
 }
 
 }  // namespace
@@ -87,9 +98,10 @@ std::int32_t FakeRegistry::OpenKey(RegKey root, const std::string& path, std::ui
   std::string basePath;
   if (!Resolve(root, base, basePath)) return winerr::InvalidHandle;
   std::string rel;
-  if (!NormalisePath(path, rel)) return winerr::FileNotFound;
+  if (!NormalisePath(path, rel)) return kBadPathname;
   const std::string lower = util::ToLower(Join(basePath, rel));
   Log("open " + RootName(base) + "\\" + Join(basePath, rel), false);
+  lastAccess_ = access;
   if (auto code = Injected(Op::Open, RootName(base) + "\\" + lower)) return *code;
   if (!lower.empty() && !keys_[base].count(lower)) return winerr::FileNotFound;
   key = nextHandle_++;
@@ -103,9 +115,10 @@ std::int32_t FakeRegistry::CreateKey(RegKey root, const std::string& path, std::
   std::string basePath;
   if (!Resolve(root, base, basePath)) return winerr::InvalidHandle;
   std::string rel;
-  if (!NormalisePath(path, rel)) return winerr::InvalidParameter;
+  if (!NormalisePath(path, rel)) return kBadPathname;
   const std::string full = Join(basePath, rel);
   Log("create " + RootName(base) + "\\" + full, true);
+  lastAccess_ = access;
   if (auto code = Injected(Op::Create, RootName(base) + "\\" + full)) return *code;
   // Every missing key on the way is created, spelt as this call spells it.
   auto& tree = keys_[base];
@@ -147,6 +160,9 @@ std::int32_t FakeRegistry::QueryValue(RegKey key, const std::string& name, std::
     return winerr::MoreData;
   }
   if (needed) std::memcpy(data, v.data.data(), needed);
+  // Like advapi32, a text stored without its terminator gets one when there is room,
+  // uncounted.
+  if (IsText(v.type) && needed && size > needed && v.data.back() != 0) data[needed] = 0;
   size = needed;
   return winerr::Success;
 }

@@ -48,6 +48,8 @@ class FakeRegistry final : public Registry {
   // Every key below root, as "path" (original spelling), sorted.
   std::vector<std::string> Keys(RegKey root) const;
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
+  // The access rights asked for by the latest open or create.
+  std::uint32_t LastAccess() const { return lastAccess_; }
   // One line per call: "create HKCR\.dem", "set HKCR\.dem\\(default)", "query ...", ...
   const std::vector<std::string>& Calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
@@ -80,6 +82,7 @@ class FakeRegistry final : public Registry {
   std::map<RegKey, std::map<std::string, Node>> keys_;  // root -> lower path -> node
   std::map<RegKey, Handle> handles_;
   RegKey nextHandle_ = 0x1000;
+  std::uint32_t lastAccess_ = 0;
   std::vector<Failure> failures_;
   std::vector<std::string> calls_;
 };
