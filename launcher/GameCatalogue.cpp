@@ -11,13 +11,13 @@ namespace {
 // The mod option of the two id Tech 3 games selects the mod through fs_game, the variable
 // their file systems read at start-up.
 const std::array<Game, 3> kGames{{
-    {"Half-Life", ".dem", "HLPath", "C:\\Sierra\\Half-Life\\hl.exe", "DefaultHLMod", "cstrike",
+    {"Half-Life", ".dem", true, "HLPath", "C:\\Sierra\\Half-Life\\hl.exe", "DefaultHLMod", "cstrike",
      {"cstrike", "dod"}, true, "", "replaydock.dem", " -game ",
      " -console -toconsole +playdemo replaydock", true, true, 1},
-    {"Quake 3 Arena", ".dm_66", "Q3APath", "C:\\Program Files\\Quake III Arena\\quake3.exe",
+    {"Quake 3 Arena", ".dm_66", false, "Q3APath", "C:\\Program Files\\Quake III Arena\\quake3.exe",
      "DefaultQ3AMod", "", {"osp", "arena", "generations"}, false, "\\baseq3\\Demos",
      "replaydock.dm_66", " +set fs_game ", " +demo replaydock", false, false, 3},
-    {"Return To Castle Wolfenstein", ".dm_57", "RTCWPath",
+    {"Return To Castle Wolfenstein", ".dm_57", false, "RTCWPath",
      "C:\\Program Files\\Return To Castle Wolfenstein\\WolfMP.exe", "DefaultRTCWMod", "", {},
      false, "\\Main\\Demos", "replaydock.dm_57", " +set fs_game ", " +demo replaydock", false,
      false, 2},

@@ -11,6 +11,8 @@ namespace rd::catalogue {
 struct Game {
   std::string_view displayName;
   std::string_view extension;         // compared case-insensitively with a file name's end
+  // Recognised only from the name of an existing file, not from the typed text alone.
+  bool detectedFromExistingFile;
   std::string_view locationValue;     // setting holding the executable location ("S")
   std::string_view defaultLocation;   // used when that setting is absent
   std::string_view modValue;          // setting holding the last mod ("S")
