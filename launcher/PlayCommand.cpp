@@ -1,0 +1,67 @@
+#include "launcher/PlayCommand.h"
+
+#include "platform/ports/WinErrors.h"
+
+namespace rd::play {
+namespace {
+
+// The leading decimal digits of a text, as a number; 0 without any. Capped so that a
+// long run of digits cannot overflow.
+int LeadingNumber(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    if (value > 100000000) break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+bool IsSingleFolderName(std::string_view mod) {
+  if (mod == "." || mod == "..") return false;
+  return mod.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+}
+
+StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_view exeFolder,
+                      std::string_view mod, const std::string& demoPath) {
+  StageResult result;
+  result.stagedPath = catalogue::StagedPath(game, exeFolder, mod);
+  if (game.demoFolderIsMod && !IsSingleFolderName(mod)) return result;
+
+  const std::string folder = catalogue::DemoFolder(game, exeFolder, mod);
+  if (!game.demoFolderIsMod) {
+    const std::uint32_t made = ports.files.MakeFolder(folder);
+    if (made != 0 && made != static_cast<std::uint32_t>(winerr::AlreadyExists)) {
+      result.error = made;
+      return result;
+    }
+  }
+
+  const std::string temporary = folder + "\\~" + std::string(game.stagedName) + ".tmp";
+  std::uint32_t code = ports.files.Copy(demoPath, temporary);
+  if (code == 0) code = ports.files.Move(temporary, result.stagedPath);
+  if (code != 0) {
+    // Whatever part of the copy was written must not stay behind.
+    ports.files.Remove(temporary);
+    result.error = code;
+    return result;
+  }
+  result.staged = true;
+  return result;
+}
+
+Resolution ParseResolution(std::string_view text) {
+  Resolution size;
+  const auto x = text.find('x');
+  if (x == std::string_view::npos) {
+    size.width = LeadingNumber(text);
+    return size;
+  }
+  size.width = LeadingNumber(text.substr(0, x));
+  size.height = LeadingNumber(text.substr(x + 1));
+  return size;
+}
+
+}  // namespace rd::play

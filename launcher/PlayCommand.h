@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "launcher/GameCatalogue.h"
+#include "platform/ports/Ports.h"
+
+// Staging a demo: the copy of the chosen demo in the game's demo folder under the fixed
+// name the game's command line plays.
+namespace rd::play {
+
+struct StageResult {
+  bool staged = false;
+  std::string stagedPath;   // the staged demo's full path, also when staging failed
+  std::uint32_t error = 0;  // Windows' code of the failing step; 0 when there was none
+};
+
+// A mod text that can serve as one folder name below the game's folder: no separators,
+// wildcards or characters Windows rejects in names, and not "." or "..". The empty text
+// (no mod) passes.
+bool IsSingleFolderName(std::string_view mod);
+
+// Creates the demo folder when the game keeps its demos in a fixed one, copies the demo to
+// a temporary file there and renames that over the staged name, so that a failed copy
+// neither leaves a truncated staged demo nor destroys the one staged before.
+StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_view exeFolder,
+                      std::string_view mod, const std::string& demoPath);
+
+// The width and height of a resolution text such as "800x600": the whole numbers before and
+// after its first lower-case "x" (0 where there is none).
+struct Resolution {
+  int width = 0;
+  int height = 0;
+};
+Resolution ParseResolution(std::string_view text);
+
+}  // namespace rd::play
