@@ -15,6 +15,9 @@ class frmConfig {
   frmConfig& operator=(const frmConfig&) = delete;
 
   static constexpr const char* Caption = "Configuration";
+  // The open dialog of the "..." button.
+  static constexpr const char* SelectTitle = "Program Location";
+  static constexpr const char* SelectFilter = "Executable Files (*.exe)|*.exe";
 
   forms::Button cmdBottom{"&Done"};
   forms::ComboBox cboGame{forms::ComboStyle::DropDownList, false};

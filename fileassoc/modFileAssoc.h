@@ -22,6 +22,12 @@ bool SetKeyDefaultValue(Ports& ports, RegKey root, const std::string& keyPath,
                         const std::string& data);
 
 // The first registry error met since the last CreateFileAssociation began; 0 when none.
+// A failed check counts too: 2 for a missing executable, 123 for a forbidden character.
 std::int32_t LastError();
+// Whether anything (a key or a value) was written since the last CreateFileAssociation began.
+bool LastWroteAnything();
+
+// Where the per-user classes live; Windows merges them into HKEY_CLASSES_ROOT.
+inline constexpr const char* PerUserClassesKey = "Software\\Classes";
 
 }  // namespace rd::modFileAssoc

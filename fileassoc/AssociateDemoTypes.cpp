@@ -1,0 +1,27 @@
+#include "fileassoc/AssociateDemoTypes.h"
+
+#include "fileassoc/modFileAssoc.h"
+#include "launcher/GameCatalogue.h"
+
+namespace rd::modFunctions {
+
+AssociationResult AssociateDemoTypes(Ports& ports) {
+  AssociationResult result{true, 0};
+  bool wroteAnything = false;
+  for (const std::string_view extension : catalogue::RegistrationOrder()) {
+    const std::string exe = ports.process.ExeFolder() + "\\" + ports.process.ExeBaseName() + ".exe";
+    const bool done = modFileAssoc::CreateFileAssociation(
+        ports, std::string(extension), std::string(catalogue::ProgId),
+        std::string(catalogue::FileTypeDescription), std::string(catalogue::OpenVerb), exe, "",
+        true, "", false);
+    const std::int32_t error = modFileAssoc::LastError();
+    if (!done || error != 0) result.allWritten = false;
+    if (result.error == 0) result.error = error;
+    wroteAnything = wroteAnything || modFileAssoc::LastWroteAnything();
+  }
+  // Explorer caches file types; without this it shows the old ones until it restarts.
+  if (wroteAnything) ports.shell.NotifyAssociationsChanged();
+  return result;
+}
+
+}  // namespace rd::modFunctions
