@@ -22,7 +22,8 @@ class Application final : public AppHost {
   // The main window, loaded (its Form_Load run to the end) on first use but not shown.
   frmMain& MainForm();
   frmMain* MainFormIfLoaded() { return main_.get(); }
-  frmSplash* SplashIfLoaded() { return splash_.get(); }
+  // Null once the hand-over has unloaded it (the object itself lives on until the end).
+  frmSplash* SplashIfLoaded() { return splashLoaded_ ? splash_.get() : nullptr; }
   frmConfig* ConfigIfOpen() { return config_.get(); }
 
   void ShowMain() override;
@@ -33,6 +34,8 @@ class Application final : public AppHost {
   void HandOver() override;
 
  private:
+  void UnloadSplash();
+
   Ports& ports_;
   ViewFactory& views_;
   std::unique_ptr<frmSplash> splash_;
@@ -41,7 +44,9 @@ class Application final : public AppHost {
   std::unique_ptr<FormView> mainView_;
   std::unique_ptr<frmConfig> config_;
   std::unique_ptr<FormView> configView_;
-  bool handingOver_ = false;
+  bool handingOver_ = false;  // set by the first hand-over, never cleared
+  bool mainLoading_ = false;  // inside the main window's Form_Load
+  bool splashLoaded_ = false;
   bool ended_ = false;
 };
 
