@@ -1,0 +1,21 @@
+// Inputs the fuzz targets of tests/fuzz found; each is also kept in that target's corpus.
+#include <gtest/gtest.h>
+
+#include "tests/fakes/FakePorts.h"
+#include "util/modFunctions.h"
+
+namespace rd {
+namespace {
+
+// corpus/fuzz_paths/seed04: a folder path ending in a backslash came back changed, though
+// Windows finds nothing for such a name and the path must then stay as it was.
+TEST(FoundByFuzzing, LongPathOfAFolderEndingInABackslashIsTheArgument) {
+  fakes::FakePlatform fp;
+  fp.files.AddFolder("C:\\Demos");
+  fp.files.AddFile("C:\\Demos\\match.dem", "x");
+  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "C:\\Demos\\"), "C:\\Demos\\");
+  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\\\"), "c:\\demos\\\\");
+}
+
+}  // namespace
+}  // namespace rd
