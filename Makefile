@@ -6,8 +6,11 @@ JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 ASAN := $(BUILD)/asan
 WIN := $(BUILD)/win
+FUZZ := $(BUILD)/fuzz
+BENCH := $(BUILD)/bench
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build native asan win test run demo bench clean format
+.PHONY: all setup build native asan win fuzz-build fuzz test run demo bench clean format
 
 all: build
 
@@ -33,13 +36,38 @@ asan: setup $(ASAN)/CMakeCache.txt
 win: setup $(WIN)/CMakeCache.txt
 	cmake --build $(WIN) -j$(JOBS)
 
+# libFuzzer targets (clang, ASan, UBSan); make test runs each for a few seconds.
+$(FUZZ)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DRD_FUZZ=ON -DRD_BUILD_TESTS=ON
+
+fuzz-build: setup $(FUZZ)/CMakeCache.txt
+	cmake --build $(FUZZ) --target rd_fuzzers -j$(JOBS)
+
+# The long run: make fuzz FUZZ_SECONDS=600 (seconds per target).
+fuzz: fuzz-build
+	@tools/fuzz $(FUZZ) $(FUZZ_SECONDS)
+
+# Benchmarks under Wine, in a Windows tree of their own; not part of make test.
+$(BENCH)/CMakeCache.txt:
+	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release -DRD_BENCH=ON -DRD_BUILD_TESTS=OFF \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake
+
+bench: setup $(BENCH)/CMakeCache.txt
+	cmake --build $(BENCH) -j$(JOBS)
+	@tools/bench $(BENCH)
+
 build: native asan win
 
-test: build
-	@tools/run-tests $(NATIVE) $(ASAN) $(WIN)
+test: build fuzz-build
+	@tools/run-tests $(NATIVE) $(ASAN) $(WIN) $(FUZZ)/tests/fuzz
 
 run: win
 	@tools/run-program $(WIN) "$(DEMO)"
+
+# One real launch under Wine, from the first start to the (stand-in) game, told as it happens.
+demo: win
+	@tools/demo $(WIN)
 
 clean:
 	rm -rf $(BUILD)
