@@ -1,0 +1,80 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "launcher/GameCatalogue.h"
+#include "launcher/frmMain.h"
+#include "tests/fakes/FakePorts.h"
+
+// What the launcher's tests share: the game names, the texts the user is shown, our own
+// settings in the fake registry and a main window on the fake platform.
+namespace rd::launcher_tests {
+
+inline constexpr const char* kHL = "Half-Life";
+inline constexpr const char* kQ3 = "Quake 3 Arena";
+inline constexpr const char* kRTCW = "Return To Castle Wolfenstein";
+
+inline constexpr const char* kNoDemo = "You must select a demo file to play first";
+inline constexpr const char* kDemoMissing =
+    "The specified demo file does not exist. Please select a valid file and try again.";
+inline constexpr const char* kNoGame = "You must select a game first";
+inline constexpr const char* kFirstRunQuestion =
+    "Since this is the first time Replaydock has been run, you must configure the program. "
+    "Do you wish to associate Replaydock with all supported demo files?";
+inline constexpr const char* kFirstRunNote =
+    "Replaydock will now open up the configuration window to allow you to configure program "
+    "locations";
+
+inline std::string CopyFailed(const std::string& staged) {
+  return "The demo could not be copied to " + staged +
+         ". Please check the game's location and mod, then try again.";
+}
+inline void Store(fakes::FakePlatform& fp, std::string_view name, const std::string& text) {
+  fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey), std::string(name),
+                      text);
+}
+inline std::optional<std::string> Stored(const fakes::FakePlatform& fp, std::string_view name) {
+  return fp.registry.GetText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
+                             std::string(name));
+}
+
+// Notes the window's requests in the shared log, so their order with the platform's
+// effects shows.
+struct RecordingHost final : AppHost {
+  explicit RecordingHost(fakes::FakePlatform& platform) : fp(platform) {}
+  void ShowMain() override { fp.log.push_back("show main"); }
+  void HideMain() override { fp.log.push_back("hide main"); }
+  void EndProgram() override { fp.process.Exit(0); }
+  void ShowConfigModal() override { fp.log.push_back("config"); }
+  void CloseConfig() override {}
+  void HandOver() override {}
+  fakes::FakePlatform& fp;
+};
+
+// The main window after its first run.
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() { Store(fp, catalogue::AlreadyRunValue, "Yes"); }
+
+  frmMain& Load() {
+    form = std::make_unique<frmMain>(fp.ports, host);
+    form->Form_Load();
+    return *form;
+  }
+  // The user picks the entry of that text; nothing when there is none.
+  static void Pick(forms::ComboBox& box, const std::string& text) {
+    const auto& items = box.Items();
+    box.UserSelected(static_cast<int>(std::find(items.begin(), items.end(), text) - items.begin()));
+  }
+
+  fakes::FakePlatform fp;
+  RecordingHost host{fp};
+  std::unique_ptr<frmMain> form;
+};
+
+}  // namespace rd::launcher_tests
