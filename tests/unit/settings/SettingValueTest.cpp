@@ -1,103 +1,61 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "settings/modRegistry.h"
 
 namespace rd {
 namespace {
 
-const NumberFormat kGerman{",", "."};
+const NumberFormat kUs{};
+const NumberFormat kDe{",", "."};
+constexpr std::nullopt_t kNone = std::nullopt;
 
-TEST(SettingValueText, EachKindHasItsTextForm) {
-  EXPECT_EQ(SettingValue().TextForm(), "");
-  EXPECT_EQ(SettingValue("C:\\x y\\hl.exe").TextForm(), "C:\\x y\\hl.exe");
-  EXPECT_EQ(SettingValue(true).TextForm(), "True");
-  EXPECT_EQ(SettingValue(false).TextForm(), "False");
-  EXPECT_EQ(SettingValue(640).TextForm(), "640");
-  EXPECT_EQ(SettingValue(-1).TextForm(), "-1");
-  EXPECT_EQ(SettingValue(0.0).TextForm(), "0");
-  EXPECT_EQ(SettingValue(-0.0).TextForm(), "0");
-  EXPECT_EQ(SettingValue(1234567.0).TextForm(), "1234567");
+TEST(SettingValue, TextFormHasFifteenDigitsAndNoGrouping) {
+  // clang-format off
+  const std::tuple<SettingValue, const char*, NumberFormat> cases[] = {
+      {SettingValue(), "", kUs}, {"C:\\x y\\hl.exe", "C:\\x y\\hl.exe", kUs}, {true, "True", kUs},
+      {false, "False", kUs}, {-1, "-1", kUs}, {-0.0, "0", kUs}, {1234567.0, "1234567", kUs},
+      {-0.25, "-0.25", kUs}, {0.1 + 0.2, "0.3", kUs}, {2.5, "2,5", kDe}, {40000, "40000", kDe}};
+  // clang-format on
+  for (const auto& [value, text, numbers] : cases) EXPECT_EQ(value.TextForm(numbers), text);
 }
 
-TEST(SettingValueText, FractionsUseTheLocalesDecimalSeparatorAndFifteenDigits) {
-  EXPECT_EQ(SettingValue(2.5).TextForm(), "2.5");
-  EXPECT_EQ(SettingValue(-0.25).TextForm(), "-0.25");
-  EXPECT_EQ(SettingValue(2.5).TextForm(kGerman), "2,5");
-  EXPECT_EQ(SettingValue(0.1 + 0.2).TextForm(), "0.3");
-  // Whole numbers keep no grouping, whatever the locale groups with.
-  EXPECT_EQ(SettingValue(40000).TextForm(kGerman), "40000");
+TEST(SettingValue, ToBoolean) {
+  // clang-format off
+  const std::tuple<SettingValue, std::optional<bool>, NumberFormat> cases[] = {
+      {SettingValue(), false, kUs}, {true, true, kUs}, {0, false, kUs}, {-3, true, kUs},
+      {0.5, true, kUs}, {"TRUE", true, kUs}, {"fAlSe", false, kUs}, {"0", false, kUs},
+      {" 2 ", true, kUs}, {"1,000", true, kUs}, {"0,0", false, kDe}, {"", kNone, kUs},
+      {"Yes", kNone, kUs}, {"Truth", kNone, kUs}};
+  // clang-format on
+  for (const auto& [value, flag, numbers] : cases) {
+    EXPECT_EQ(value.ToBoolean(numbers), flag) << value.TextForm();
+  }
 }
 
-TEST(SettingValueBoolean, ConvertsBooleansNumbersAndTheirTexts) {
-  EXPECT_EQ(SettingValue().ToBoolean(), false);
-  EXPECT_EQ(SettingValue(true).ToBoolean(), true);
-  EXPECT_EQ(SettingValue(0).ToBoolean(), false);
-  EXPECT_EQ(SettingValue(-3).ToBoolean(), true);
-  EXPECT_EQ(SettingValue(0.5).ToBoolean(), true);
-  EXPECT_EQ(SettingValue("TRUE").ToBoolean(), true);
-  EXPECT_EQ(SettingValue("fAlSe").ToBoolean(), false);
-  EXPECT_EQ(SettingValue("0").ToBoolean(), false);
-  EXPECT_EQ(SettingValue(" 2 ").ToBoolean(), true);
-  EXPECT_EQ(SettingValue("1,000").ToBoolean(), true);
-  EXPECT_EQ(SettingValue("0,0").ToBoolean(kGerman), false);
+TEST(SettingValue, ToInt16RoundsHalvesToEvenWithinSixteenBits) {
+  // "," only groups digits in the US; -32768.5 rounds to the even -32768, 32767.5 to 32768.
+  // clang-format off
+  const std::tuple<SettingValue, std::optional<std::int16_t>, NumberFormat> cases[] = {
+      {2.5, 2, kUs}, {3.5, 4, kUs}, {-2.5, -2, kUs}, {2.5001, 3, kUs}, {"2.5", 2, kUs},
+      {"3,5", 4, kDe}, {SettingValue(), 0, kUs}, {true, -1, kUs}, {false, 0, kUs},
+      {"1,000", 1000, kUs}, {"1e3", 1000, kUs}, {" -480 ", -480, kUs}, {"1.000", 1000, kDe},
+      {"2,5", 25, kUs}, {32767, 32767, kUs}, {-32768, -32768, kUs}, {-32768.5, -32768, kUs},
+      {32767.5, kNone, kUs}, {-40000, kNone, kUs}, {"40000", kNone, kUs}, {1e300, kNone, kUs},
+      {"", kNone, kUs}, {"True", kNone, kUs}, {"640x480", kNone, kUs}};
+  // clang-format on
+  for (const auto& [value, number, numbers] : cases) {
+    EXPECT_EQ(value.ToInt16(numbers), number) << value.TextForm();
+  }
 }
 
-TEST(SettingValueBoolean, OtherTextCannotBeConverted) {
-  EXPECT_EQ(SettingValue("").ToBoolean(), std::nullopt);
-  EXPECT_EQ(SettingValue("Yes").ToBoolean(), std::nullopt);
-  EXPECT_EQ(SettingValue("Truth").ToBoolean(), std::nullopt);
-  EXPECT_EQ(SettingValue("-").ToBoolean(), std::nullopt);
-}
-
-TEST(SettingValueInt16, RoundsHalvesToTheEvenNeighbour) {
-  EXPECT_EQ(SettingValue(2.5).ToInt16(), 2);
-  EXPECT_EQ(SettingValue(3.5).ToInt16(), 4);
-  EXPECT_EQ(SettingValue(-2.5).ToInt16(), -2);
-  EXPECT_EQ(SettingValue(-3.5).ToInt16(), -4);
-  EXPECT_EQ(SettingValue(2.4999).ToInt16(), 2);
-  EXPECT_EQ(SettingValue(2.5001).ToInt16(), 3);
-  EXPECT_EQ(SettingValue(-0.4).ToInt16(), 0);
-  EXPECT_EQ(SettingValue("2.5").ToInt16(), 2);
-  EXPECT_EQ(SettingValue("3,5").ToInt16(kGerman), 4);
-}
-
-TEST(SettingValueInt16, ConvertsEmptyBooleansAndNumericText) {
-  EXPECT_EQ(SettingValue().ToInt16(), 0);
-  EXPECT_EQ(SettingValue(true).ToInt16(), -1);
-  EXPECT_EQ(SettingValue(false).ToInt16(), 0);
-  EXPECT_EQ(SettingValue(640).ToInt16(), 640);
-  EXPECT_EQ(SettingValue("1,000").ToInt16(), 1000);
-  EXPECT_EQ(SettingValue("1e3").ToInt16(), 1000);
-  EXPECT_EQ(SettingValue(" -480 ").ToInt16(), -480);
-  EXPECT_EQ(SettingValue("1.000").ToInt16(kGerman), 1000);
-  EXPECT_EQ(SettingValue("2,5").ToInt16(), 25);  // "," only groups digits here
-}
-
-TEST(SettingValueInt16, TheRangeIsThatOfASixteenBitInteger) {
-  EXPECT_EQ(SettingValue(32767).ToInt16(), 32767);
-  EXPECT_EQ(SettingValue(-32768).ToInt16(), -32768);
-  EXPECT_EQ(SettingValue(32767.5).ToInt16(), std::nullopt);  // rounds to 32768
-  EXPECT_EQ(SettingValue(-32768.5).ToInt16(), -32768);       // rounds to the even -32768
-  EXPECT_EQ(SettingValue(32768).ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue(40000).ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue(-40000).ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue("40000").ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue(1e300).ToInt16(), std::nullopt);
-}
-
-TEST(SettingValueInt16, TextThatIsNotNumericCannotBeConverted) {
-  EXPECT_EQ(SettingValue("").ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue("True").ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue("640x480").ToInt16(), std::nullopt);
-  EXPECT_EQ(SettingValue("2.5.0").ToInt16(), std::nullopt);
-}
-
-TEST(SettingValueKind, KeepsWhatItWasGiven) {
+TEST(SettingValue, KeepsTheKindItWasGiven) {
   EXPECT_TRUE(SettingValue().IsEmpty());
   EXPECT_EQ(SettingValue("x").GetKind(), SettingValue::Kind::Text);
   EXPECT_EQ(SettingValue(false).GetKind(), SettingValue::Kind::Boolean);
   EXPECT_EQ(SettingValue(7).Number(), 7.0);
-  EXPECT_EQ(SettingValue("7").Number(), std::nullopt);
+  EXPECT_EQ(SettingValue("7").Number(), kNone);
   EXPECT_NE(SettingValue("7"), SettingValue(7));
 }
 
