@@ -1,8 +1,12 @@
 #include "tests/e2e/Driver.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <random>
+#include <sstream>
 
 #include "tests/e2e/Png.h"
 
@@ -18,6 +22,27 @@ bool Send(HWND window, UINT message, WPARAM w, LPARAM l, LRESULT* result = nullp
   const LRESULT ok = SendMessageTimeoutA(window, message, w, l, SMTO_NORMAL, kSendTimeoutMs, &r);
   if (result) *result = static_cast<LRESULT>(r);
   return ok != 0;
+}
+
+bool RegSucceeds(const std::string& arguments) {
+  const ToolResult r = RunTool("reg.exe " + arguments);
+  return r.finished && r.exitCode == 0;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// The longest static text of a message box: its message, not its icon.
+std::string MessageBoxText(HWND box) {
+  std::string best;
+  for (HWND c = FindWindowExA(box, nullptr, "Static", nullptr); c; c = FindWindowExA(box, c, "Static", nullptr)) {
+    const std::string t = GetText(c);
+    if (t.size() > best.size()) best = t;
+  }
+  return best;
 }
 
 }  // namespace
@@ -36,61 +61,33 @@ std::string ParentFolder(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
 }
 
 bool MakeFolders(const std::string& path) {
-  if (path.empty() || FolderExists(path)) return !path.empty();
-  const std::string parent = ParentFolder(path);
-  if (!parent.empty() && parent.size() > 2 && !FolderExists(parent) && !MakeFolders(parent)) return false;
-  return CreateDirectoryA(path.c_str(), nullptr) || FolderExists(path);
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
 bool DeleteTree(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return true;
-  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) != 0;
-  }
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName;
-      if (name != "." && name != "..") DeleteTree(path + "\\" + name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  return RemoveDirectoryA(path.c_str()) != 0;
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+  return !ec;
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-  return ok && written == bytes.size();
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
 }
 
 std::optional<std::string> ReadBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string data;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) data.append(buffer, got);
-  CloseHandle(h);
-  return data;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool CopyTo(const std::string& from, const std::string& to) {
@@ -109,11 +106,9 @@ std::string HostPath(const std::string& windowsPath) {
   HMODULE k32 = GetModuleHandleA("kernel32.dll");
   auto fn = k32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(k32, "wine_get_unix_file_name")))
                 : nullptr;
-  if (!fn) return windowsPath;
   std::wstring wide(windowsPath.size() + 1, L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide.data(),
-                                    static_cast<int>(wide.size()));
-  if (n <= 0) return windowsPath;
+  if (!fn || MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide.data(), static_cast<int>(wide.size())) <= 0)
+    return windowsPath;
   char* unix = fn(wide.c_str());
   if (!unix) return windowsPath;
   std::string result = unix;
@@ -122,24 +117,6 @@ std::string HostPath(const std::string& windowsPath) {
 }
 
 // --- Processes and tools ---------------------------------------------------------------
-
-Process::Process(Process&& other) noexcept : handle_(other.handle_), pid_(other.pid_) {
-  other.handle_ = nullptr;
-  other.pid_ = 0;
-}
-
-Process& Process::operator=(Process&& other) noexcept {
-  if (this != &other) {
-    Kill();
-    handle_ = other.handle_;
-    pid_ = other.pid_;
-    other.handle_ = nullptr;
-    other.pid_ = 0;
-  }
-  return *this;
-}
-
-Process::~Process() { Kill(); }
 
 bool Process::Start(const std::string& exe, const std::string& commandLine) {
   Kill();
@@ -162,13 +139,8 @@ bool Process::Attach(DWORD pid) {
   return handle_ != nullptr;
 }
 
-bool Process::Running() const {
-  return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
-}
-
 bool Process::WaitExit(int timeoutMs, DWORD* code) {
-  if (!handle_) return false;
-  if (WaitForSingleObject(handle_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;
+  if (!handle_ || WaitForSingleObject(handle_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;
   DWORD c = 0;
   GetExitCodeProcess(handle_, &c);
   if (code) *code = c;
@@ -177,10 +149,7 @@ bool Process::WaitExit(int timeoutMs, DWORD* code) {
 
 void Process::Kill() {
   if (!handle_) return;
-  if (WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(handle_, 1);
-    WaitForSingleObject(handle_, 5000);
-  }
+  if (TerminateProcess(handle_, 1)) WaitForSingleObject(handle_, 5000);  // fails once it has ended
   CloseHandle(handle_);
   handle_ = nullptr;
   pid_ = 0;
@@ -188,150 +157,99 @@ void Process::Kill() {
 
 ToolResult RunTool(const std::string& commandLine, int timeoutMs) {
   ToolResult result;
+  // Output to a file rather than a pipe: a program the tool starts (cmd's start) may inherit
+  // the handle and keep it open for as long as it runs.
+  char folder[MAX_PATH] = {}, name[MAX_PATH] = {};
+  if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "rdt", 0, name)) return result;
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return result;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE out = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (out == INVALID_HANDLE_VALUE) {
+    DeleteFileA(name);
+    return result;
+  }
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
+  si.hStdOutput = si.hStdError = out;
   PROCESS_INFORMATION pi{};
   std::string line = commandLine;
-  const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                 nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  if (!ok) {
-    CloseHandle(readEnd);
-    return result;
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    result.finished = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+    if (!result.finished) TerminateProcess(pi.hProcess, 1);
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hProcess);
+    result.output.resize(GetFileSize(out, nullptr));
+    DWORD got = 0;
+    SetFilePointer(out, 0, nullptr, FILE_BEGIN);
+    ReadFile(out, result.output.data(), static_cast<DWORD>(result.output.size()), &got, nullptr);
+    result.output.resize(got);
   }
-  result.started = true;
-  CloseHandle(pi.hThread);
-  // Read while it runs, and stop at its exit rather than at the pipe's end: a program the tool
-  // starts (cmd's start) may inherit the pipe and keep it open for as long as it runs.
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  auto drain = [&] {
-    DWORD avail = 0;
-    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &avail, nullptr) && avail > 0) {
-      char buffer[4096];
-      DWORD got = 0;
-      if (!ReadFile(readEnd, buffer, std::min<DWORD>(avail, sizeof buffer), &got, nullptr) || got == 0) break;
-      result.output.append(buffer, got);
-    }
-  };
-  for (;;) {
-    drain();
-    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) {
-      drain();
-      result.finished = true;
-      GetExitCodeProcess(pi.hProcess, &result.exitCode);
-      break;
-    }
-    if (GetTickCount64() > deadline) {
-      TerminateProcess(pi.hProcess, 1);
-      break;
-    }
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(readEnd);
+  CloseHandle(out);
   return result;
 }
 
 std::optional<RegValue> RegQuery(const std::string& key, const std::string& value) {
-  const std::string which = value.empty() ? " /ve" : " /v " + Quote(value);
-  const ToolResult r = RunTool("reg.exe query " + Quote(key) + which);
+  const ToolResult r = RunTool("reg.exe query " + Quote(key) + (value.empty() ? " /ve" : " /v " + Quote(value)));
   if (!r.finished || r.exitCode != 0) return std::nullopt;
-  const std::string name = value.empty() ? "(Default)" : value;
-  std::size_t start = 0;
-  while (start < r.output.size()) {
-    std::size_t end = r.output.find('\n', start);
-    if (end == std::string::npos) end = r.output.size();
-    std::string line = r.output.substr(start, end - start);
-    start = end + 1;
+  // An indented "name    REG_TYPE    data"; the data may hold blanks of its own.
+  const std::string lead = (value.empty() ? std::string("(Default)") : value) + "    ";
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const auto first = line.find_first_not_of(' ');
-    if (first == std::string::npos || first == 0) continue;
-    line = line.substr(first);
-    const std::string lead = name + "    ";
-    if (line.compare(0, lead.size(), lead) != 0) continue;
-    std::string rest = line.substr(lead.size());
-    RegValue v;
+    if (first == std::string::npos || first == 0 || line.compare(first, lead.size(), lead) != 0) continue;
+    const std::string rest = line.substr(first + lead.size());
     const auto sep = rest.find("    ");
-    v.type = rest.substr(0, sep);
-    v.data = sep == std::string::npos ? std::string() : rest.substr(sep + 4);
+    RegValue v{rest.substr(0, sep), sep == std::string::npos ? std::string() : rest.substr(sep + 4)};
     if (v.type.rfind("REG_", 0) == 0) return v;
   }
   return std::nullopt;
 }
 
-bool RegKeyExists(const std::string& key) {
-  const ToolResult r = RunTool("reg.exe query " + Quote(key));
-  return r.finished && r.exitCode == 0;
-}
-
 bool RegAddString(const std::string& key, const std::string& value, const std::string& data) {
-  const ToolResult r = RunTool("reg.exe add " + Quote(key) + " /v " + Quote(value) + " /t REG_SZ /d " +
-                               Quote(data) + " /f");
-  return r.finished && r.exitCode == 0;
+  return RegSucceeds("add " + Quote(key) + " /v " + Quote(value) + " /t REG_SZ /d " + Quote(data) + " /f");
 }
 
 bool RegDeleteTree(const std::string& key) {
-  if (!RegKeyExists(key)) return true;
-  const ToolResult r = RunTool("reg.exe delete " + Quote(key) + " /f");
-  return r.finished && r.exitCode == 0 && !RegKeyExists(key);
+  const std::string query = "query " + Quote(key);
+  return !RegSucceeds(query) || (RegSucceeds("delete " + Quote(key) + " /f") && !RegSucceeds(query));
 }
 
 // --- Windows ---------------------------------------------------------------------------
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs) {
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  for (;;) {
-    if (condition()) return true;
+  while (!condition()) {
     if (GetTickCount64() > deadline) return false;
-    Sleep(static_cast<DWORD>(pollMs));
+    Sleep(100);
   }
-}
-
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  const int n = GetClassNameA(window, name, sizeof name);
-  return std::string(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+  return true;
 }
 
 std::vector<HWND> TopWindows(DWORD pid, const char* windowClass) {
-  struct Filter {
-    DWORD pid;
-    const char* cls;
-    std::vector<HWND> found;
-  } filter{pid, windowClass, {}};
+  std::vector<HWND> all, found;
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* f = reinterpret_cast<Filter*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (f->pid && owner != f->pid) return TRUE;
-        if (!IsWindowVisible(w)) return TRUE;
-        if (f->cls && ClassOf(w) != f->cls) return TRUE;
-        f->found.push_back(w);
+      [](HWND w, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&filter));
-  return filter.found;
+      reinterpret_cast<LPARAM>(&all));
+  for (HWND w : all) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if ((!pid || owner == pid) && IsWindowVisible(w) && (!windowClass || ClassOf(w) == windowClass)) found.push_back(w);
+  }
+  return found;
 }
 
 HWND WaitForWindow(DWORD pid, const char* windowClass, int timeoutMs) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        const auto w = TopWindows(pid, windowClass);
-        if (!w.empty()) found = w.front();
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  std::vector<HWND> found;
+  WaitUntil([&] { return !(found = TopWindows(pid, windowClass)).empty(); }, timeoutMs);
+  return found.empty() ? nullptr : found.front();
 }
 
 bool IsShown(HWND window) { return IsWindow(window) && IsWindowVisible(window); }
@@ -345,13 +263,12 @@ HWND Control(HWND parent, int id) { return parent ? GetDlgItem(parent, id) : nul
 HWND ComboEdit(HWND combo) { return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr; }
 
 std::string GetText(HWND window) {
-  if (!window) return {};
   LRESULT len = 0;
-  if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &len) || len <= 0) return {};
+  if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &len) || len <= 0) return {};
   std::string text(static_cast<std::size_t>(len) + 1, '\0');
   LRESULT got = 0;
   if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &got)) return {};
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, std::min<LRESULT>(got, len))));
+  text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, len)));
   return text;
 }
 
@@ -365,22 +282,19 @@ std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
   LRESULT count = 0;
   if (!combo || !Send(combo, CB_GETCOUNT, 0, 0, &count)) return items;
-  for (LRESULT i = 0; i < count; ++i) {
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_NORMAL, kSendTimeoutMs,
-                             &len) ||
+  for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+    DWORD_PTR len = 0, got = 0;
+    if (!SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, kSendTimeoutMs, &len) ||
         static_cast<LRESULT>(len) < 0)
       break;
-    std::wstring w(static_cast<std::size_t>(len) + 1, L'\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()),
-                        SMTO_NORMAL, kSendTimeoutMs, &got);
-    if (static_cast<LRESULT>(got) < 0) got = 0;
-    w.resize(std::min<std::size_t>(static_cast<std::size_t>(got), static_cast<std::size_t>(len)));
-    std::string a(w.size() * 2 + 1, '\0');
+    std::wstring w(len + 1, L'\0');
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(w.data()), SMTO_NORMAL, kSendTimeoutMs,
+                        &got);
+    w.resize(static_cast<std::size_t>(std::clamp<LRESULT>(static_cast<LRESULT>(got), 0, static_cast<LRESULT>(len))));
+    std::string a(w.size() * 4, '\0');
     const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), static_cast<int>(w.size()), a.data(),
                                       static_cast<int>(a.size()), nullptr, nullptr);
-    a.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    a.resize(static_cast<std::size_t>(std::max(n, 0)));
     items.push_back(a);
   }
   return items;
@@ -388,49 +302,41 @@ std::vector<std::string> ComboItems(HWND combo) {
 
 bool PickCombo(HWND combo, const std::string& item) {
   const auto items = ComboItems(combo);
-  const auto it = std::find(items.begin(), items.end(), item);
-  if (it == items.end()) return false;
-  const auto index = static_cast<WPARAM>(it - items.begin());
+  const auto index = static_cast<WPARAM>(std::find(items.begin(), items.end(), item) - items.begin());
   LRESULT r = 0;
-  if (!Send(combo, CB_SETCURSEL, index, 0, &r) || r != static_cast<LRESULT>(index)) return false;
-  const int id = GetDlgCtrlID(combo);
-  return Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  return index < items.size() && Send(combo, CB_SETCURSEL, index, 0, &r) && r == static_cast<LRESULT>(index) &&
+         Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+              reinterpret_cast<LPARAM>(combo));
 }
 
 bool TypeText(HWND edit, const std::string& text) {
   if (!edit || !Send(edit, EM_SETSEL, 0, -1)) return false;
-  if (text.empty()) {
-    PostMessageA(edit, WM_CHAR, VK_BACK, 1);
-  } else {
-    for (const char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-  }
+  if (text.empty()) PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+  for (const char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
   return WaitUntil([&] { return GetText(edit) == text; });
 }
 
 bool Click(HWND button) { return button && PostMessageA(button, BM_CLICK, 0, 0); }
 
-namespace {
-struct FocusJob {
-  HWND target;
-  DWORD targetThread;
-};
-DWORD WINAPI FocusThread(LPVOID p) {
-  auto* job = static_cast<FocusJob*>(p);
-  if (AttachThreadInput(GetCurrentThreadId(), job->targetThread, TRUE)) {
-    SetFocus(job->target);
-    AttachThreadInput(GetCurrentThreadId(), job->targetThread, FALSE);
-  }
-  delete job;
-  return 0;
-}
-}  // namespace
-
 bool MoveFocus(HWND target) {
   if (!target) return false;
-  const DWORD tid = GetWindowThreadProcessId(target, nullptr);
+  struct Job {
+    HWND target;
+    DWORD thread;
+  };
   // On a thread of its own: SetFocus waits for the window losing the focus, which may open
   // a modal message box and wait for the driver to answer it.
-  HANDLE t = CreateThread(nullptr, 0, FocusThread, new FocusJob{target, tid}, 0, nullptr);
+  HANDLE t = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        const std::unique_ptr<Job> job(static_cast<Job*>(p));
+        if (AttachThreadInput(GetCurrentThreadId(), job->thread, TRUE)) {
+          SetFocus(job->target);
+          AttachThreadInput(GetCurrentThreadId(), job->thread, FALSE);
+        }
+        return 0;
+      },
+      new Job{target, GetWindowThreadProcessId(target, nullptr)}, 0, nullptr);
   if (!t) return false;
   WaitForSingleObject(t, 2000);
   CloseHandle(t);
@@ -440,41 +346,24 @@ bool MoveFocus(HWND target) {
 HWND FocusedIn(HWND anyWindowOfThread) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  const DWORD tid = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
-  return GetGUIThreadInfo(tid, &info) ? info.hwndFocus : nullptr;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(anyWindowOfThread, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 bool PostKey(HWND window, WPARAM virtualKey) {
-  const UINT scan = MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
-  return PostMessageA(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | (scan << 16))) &&
-         PostMessageA(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+  const auto scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC)) << 16;
+  return PostMessageA(window, WM_KEYDOWN, virtualKey, 1 | scan) &&
+         PostMessageA(window, WM_KEYUP, virtualKey, 1 | scan | (LPARAM{3} << 30));
 }
 
 // --- Message boxes ---------------------------------------------------------------------
 
-std::string MessageBoxText(HWND box) {
-  std::string best;
-  for (HWND c = FindWindowExA(box, nullptr, "Static", nullptr); c;
-       c = FindWindowExA(box, c, "Static", nullptr)) {
-    const std::string t = GetText(c);
-    if (t.size() > best.size()) best = t;
-  }
-  return best;
-}
-
 std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title, int timeoutMs) {
   std::optional<MessageBoxSeen> seen;
-  WaitUntil(
-      [&] {
-        for (HWND w : TopWindows(pid, "#32770")) {
-          if (GetText(w) == title) {
-            seen = MessageBoxSeen{w, title, MessageBoxText(w)};
-            return true;
-          }
-        }
-        return false;
-      },
-      timeoutMs);
+  WaitUntil([&] {
+    for (HWND w : TopWindows(pid, "#32770"))
+      if (!seen && GetText(w) == title) seen = MessageBoxSeen{w, MessageBoxText(w)};
+    return seen.has_value();
+  }, timeoutMs);
   return seen;
 }
 
@@ -483,18 +372,14 @@ bool HasButton(HWND box, int id) {
   return b && ClassOf(b) == "Button" && IsWindowVisible(b);
 }
 
-bool PressButton(HWND box, int id) {
-  HWND b = GetDlgItem(box, id);
-  return b && Click(b);
-}
+bool PressButton(HWND box, int id) { return Click(GetDlgItem(box, id)); }
 
 // --- Screenshots -----------------------------------------------------------------------
 
 std::string ScreenshotFolder() {
   char value[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableA("RD_SCREENSHOT_DIR", value, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) return value;
-  return ParentFolder(ExeFolder()) + "\\screenshots";
+  return n > 0 && n < MAX_PATH ? std::string(value) : ParentFolder(ExeFolder()) + "\\screenshots";
 }
 
 std::string SaveScreenshot(HWND window, const std::string& name) {
@@ -506,54 +391,37 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     Sleep(150);
   }
   RECT r{};
-  if (!GetWindowRect(window, &r)) return {};
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return {};
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
+  if (!GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top) return {};
+  RgbImage image;
+  image.width = r.right - r.left;
+  image.height = r.bottom - r.top;
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;  // top-down rows
+  bi.bmiHeader.biWidth = image.width;
+  bi.bmiHeader.biHeight = -image.height;  // top-down rows
   bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
+  bi.bmiHeader.biBitCount = 32;  // no row padding
   bi.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  RgbImage image;
-  if (dib && bits) {
-    HGDIOBJ old = SelectObject(mem, dib);
-    ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT) != 0;
-    GdiFlush();
-    SelectObject(mem, old);
-    if (ok) {
-      image.width = w;
-      image.height = h;
-      image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
-      const std::size_t stride = (static_cast<std::size_t>(w) * 3 + 3) & ~std::size_t{3};
-      const auto* src = static_cast<const std::uint8_t*>(bits);
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-          const std::uint8_t* p = src + stride * static_cast<std::size_t>(y) + static_cast<std::size_t>(x) * 3;
-          std::uint8_t* q = &image.pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
-                                           static_cast<std::size_t>(x)) * 3];
-          q[0] = p[2];
-          q[1] = p[1];
-          q[2] = p[0];
-        }
-    }
+  HGDIOBJ old = dib ? SelectObject(mem, dib) : nullptr;
+  const bool ok = dib && bits &&
+                  BitBlt(mem, 0, 0, image.width, image.height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  GdiFlush();
+  if (ok) {
+    const auto* bgrx = static_cast<const std::uint8_t*>(bits);
+    image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = bgrx[i / 3 * 4 + 2 - i % 3];
   }
+  if (old) SelectObject(mem, old);
   if (dib) DeleteObject(dib);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
-  if (!ok) return {};
-  const std::string folder = ScreenshotFolder();
-  if (!MakeFolders(folder)) return {};
-  const std::string path = folder + "\\" + name + ".png";
-  const auto png = EncodePng(image);
-  if (!WriteBytes(path, std::string(png.begin(), png.end()))) return {};
-  return path;
+  const std::string folder = ScreenshotFolder(), path = folder + "\\" + name + ".png";
+  const auto png = ok ? EncodePng(image) : std::vector<std::uint8_t>();
+  return ok && MakeFolders(folder) && WriteBytes(path, std::string(png.begin(), png.end())) ? path : std::string();
 }
 
 }  // namespace e2e

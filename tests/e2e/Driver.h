@@ -19,7 +19,6 @@ inline constexpr int kWaitMs = 30000;
 std::string ExeFolder();                            // the running test program's folder
 std::string ParentFolder(const std::string& path);  // without the trailing backslash
 bool FileExists(const std::string& path);            // an ordinary file
-bool FolderExists(const std::string& path);
 bool MakeFolders(const std::string& path);           // every missing level
 bool DeleteTree(const std::string& path);            // a file or a folder with everything in it
 bool WriteBytes(const std::string& path, const std::string& bytes);
@@ -35,15 +34,12 @@ class Process {
   Process() = default;
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
-  Process(Process&& other) noexcept;
-  Process& operator=(Process&& other) noexcept;
-  ~Process();  // ends a process left running so a failed test does not leak it
+  ~Process() { Kill(); }  // a failed test must not leave the program running
 
   // commandLine is passed as it stands; exe is used for lpApplicationName.
   bool Start(const std::string& exe, const std::string& commandLine);
   bool Attach(DWORD pid);
   DWORD Pid() const { return pid_; }
-  bool Running() const;
   // True when the process ended within the time; its exit code goes to *code.
   bool WaitExit(int timeoutMs, DWORD* code = nullptr);
   void Kill();
@@ -54,7 +50,6 @@ class Process {
 };
 
 struct ToolResult {
-  bool started = false;
   bool finished = false;
   DWORD exitCode = 0;
   std::string output;  // stdout and stderr together
@@ -68,18 +63,16 @@ struct RegValue {
   std::string data;
 };
 std::optional<RegValue> RegQuery(const std::string& key, const std::string& value);  // "" = default
-bool RegKeyExists(const std::string& key);
 bool RegAddString(const std::string& key, const std::string& value, const std::string& data);
 bool RegDeleteTree(const std::string& key);  // true also when it was not there
 
 // --- Windows ---------------------------------------------------------------------------
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs, int pollMs = 100);
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs);
 // Visible top-level windows of the process (pid 0: of any process), of the class when given.
 std::vector<HWND> TopWindows(DWORD pid, const char* windowClass = nullptr);
 HWND WaitForWindow(DWORD pid, const char* windowClass, int timeoutMs = kWaitMs);
 bool WaitHiddenOrGone(HWND window, int timeoutMs = kWaitMs);
 bool IsShown(HWND window);
-std::string ClassOf(HWND window);
 HWND Control(HWND parent, int id);
 HWND ComboEdit(HWND combo);  // the Edit inside an editable combo box
 
@@ -104,13 +97,11 @@ bool PostKey(HWND window, WPARAM virtualKey);
 // --- Message boxes ---------------------------------------------------------------------
 struct MessageBoxSeen {
   HWND window = nullptr;
-  std::string title;
   std::string text;
 };
 // A dialog box (class #32770) of the process with the title.
 std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title,
                                                 int timeoutMs = kWaitMs);
-std::string MessageBoxText(HWND box);
 bool HasButton(HWND box, int id);
 bool PressButton(HWND box, int id);  // IDYES, IDNO, IDOK
 

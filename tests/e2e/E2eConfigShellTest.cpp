@@ -1,5 +1,7 @@
 // The configuration window driven from the main window, the file types it registers judged
-// by Windows' own tools, and a demo then opened through the shell and played.
+// by Windows' own tools, and a Quake 3 demo then opened through the shell and played.
+#include <filesystem>
+
 #include "tests/e2e/E2eSupport.h"
 
 namespace e2e {
@@ -7,30 +9,26 @@ namespace {
 
 using namespace rd::ids;
 
+// A folder with spaces: the registered command must quote it.
 const std::string kInstalled = "C:\\Program Files\\Replaydock e2e\\Replaydock.exe";
 
-std::string ImageOf(DWORD pid) {
-  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!h) return {};
-  char path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  const BOOL ok = QueryFullProcessImageNameA(h, 0, path, &size);
-  CloseHandle(h);
-  return ok ? std::string(path, size) : std::string();
+// Presses the message box's button and waits for the box to go.
+void Answer(HWND box, int button) {
+  ASSERT_TRUE(PressButton(box, button));
+  ASSERT_TRUE(WaitHiddenOrGone(box));
 }
 
-// Part one: a location typed and left, then the file types registered.
+// From the main window: a location typed and left, then the file types registered.
 void ConfigureAndRegister() {
   Process app;
-  ASSERT_TRUE(app.Start(kInstalled, CommandLine(kInstalled, "")));
-  HWND main = WaitForWindow(app.Pid(), MainClass);
+  HWND main = StartToMainWindow(app, kInstalled, "");
   ASSERT_TRUE(main) << "no main window";
   ASSERT_TRUE(Click(ConfigButton(main)));
   HWND config = WaitForWindow(app.Pid(), ConfigClass);
   ASSERT_TRUE(config) << "no configuration window";
   EXPECT_FALSE(SaveScreenshot(config, "configuration-window").empty());
-
   EXPECT_EQ(GetText(config), "Configuration");
+  EXPECT_EQ(GetWindowLongPtrA(config, GWL_STYLE) & WS_SYSMENU, 0) << "only Done closes it";
   HWND game = Control(config, ConfigCboGame);
   HWND location = Control(config, ConfigTxtLocation);
   HWND done = Control(config, ConfigCmdBottom);
@@ -38,7 +36,6 @@ void ConfigureAndRegister() {
   EXPECT_EQ(ComboItems(game),
             (std::vector<std::string>{"Half-Life", "Quake 3 Arena", "Return To Castle Wolfenstein"}));
   EXPECT_EQ(GetText(location), "C:\\Sierra\\Half-Life\\hl.exe");
-  EXPECT_EQ(RegText(kSettingsKey, "HLPath"), "C:\\Sierra\\Half-Life\\hl.exe");
   EXPECT_EQ(FocusedIn(config), done) << "the focus is on Done when the window opens";
   EXPECT_FALSE(IsWindowEnabled(main)) << "the configuration window is modal";
 
@@ -53,11 +50,8 @@ void ConfigureAndRegister() {
   auto warning = NextMessageBox(app.Pid());
   ASSERT_TRUE(warning) << "no warning on leaving the location box";
   EXPECT_EQ(warning->text, "The specified program does not exist. Please select the correct executable.");
-  EXPECT_TRUE(HasButton(warning->window, IDOK));
-  ASSERT_TRUE(PressButton(warning->window, IDOK));
-  ASSERT_TRUE(WaitHiddenOrGone(warning->window));
+  Answer(warning->window, IDOK);
   EXPECT_EQ(GetText(location), missing);
-  EXPECT_EQ(RegText(kSettingsKey, "HLPath"), missing);
 
   // An existing program passes the check: the next box must be the register question.
   const std::string present = "C:\\e2e\\config\\Half-Life\\hl.exe";
@@ -74,85 +68,76 @@ void ConfigureAndRegister() {
   auto question = NextMessageBox(app.Pid());
   ASSERT_TRUE(question) << "no register question";
   EXPECT_EQ(question->text, "Are you sure you wish to associate Replaydock with all the demo types it supports?");
-  EXPECT_TRUE(HasButton(question->window, IDYES));
-  EXPECT_TRUE(HasButton(question->window, IDNO));
-  ASSERT_TRUE(PressButton(question->window, IDYES));
-  auto registered = NextMessageBox(app.Pid(), question->window);
+  Answer(question->window, IDYES);
+  auto registered = NextMessageBox(app.Pid());
   ASSERT_TRUE(registered) << "no confirmation";
   EXPECT_EQ(registered->text, "File types registered!");
-  ASSERT_TRUE(PressButton(registered->window, IDOK));
-  ASSERT_TRUE(WaitHiddenOrGone(registered->window));
+  Answer(registered->window, IDOK);
 
-  ASSERT_TRUE(Click(done));
-  EXPECT_TRUE(WaitHiddenOrGone(config)) << "Done did not close the window";
+  ASSERT_TRUE(PostKey(done, VK_ESCAPE));  // Escape presses Done
+  EXPECT_TRUE(WaitHiddenOrGone(config)) << "Escape did not close the window";
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != 0; }));
   ASSERT_TRUE(Click(CancelButton(main)));
   EXPECT_TRUE(app.WaitExit(kWaitMs)) << "Cancel did not end the program";
 }
 
-void ExpectRegisteredFileTypes() {
-  for (const char* ext : {".dem", ".dm_57", ".dm_66"}) {
-    const std::string out = ToolOutput(std::string("cmd.exe /c assoc ") + ext);
-    EXPECT_NE(out.find(std::string(ext) + "=RD.Demo"), std::string::npos) << out;
-  }
-  const std::string command = Quoted(kInstalled) + " %1";
-  const std::string ftype = ToolOutput("cmd.exe /c ftype RD.Demo");
-  EXPECT_NE(ftype.find("RD.Demo=" + command), std::string::npos) << ftype;
-  EXPECT_EQ(RegText("HKCR\\RD.Demo", ""), "Replaydock Demo");
-  EXPECT_EQ(RegText("HKCR\\RD.Demo\\shell\\Open\\command", ""), command);
-  EXPECT_EQ(RegText("HKCR\\RD.Demo\\DefaultIcon", ""), kInstalled + ",0");
-}
-
-// Part two: the shell opens a demo with the registered command; it is played from there.
+// Then the shell opens a demo with the registered command, which passes its path
+// unquoted; the program takes the text whole, and a mod typed in is played.
 void OpenFromTheShellAndPlay() {
-  const std::string gameFolder = "C:\\e2e\\shell\\Quake III Arena";
-  const std::string game = gameFolder + "\\quake3.exe";
+  const std::string game = "C:\\e2e\\shell\\Quake III Arena\\quake3.exe";
   DeleteTree("C:\\e2e\\shell");
-  ASSERT_TRUE(InstallStandIn(game));
-  ASSERT_TRUE(MakeFolders(gameFolder + "\\baseq3"));
-  ASSERT_TRUE(RegAddString(kSettingsKey, "Q3APath", game));
-  const std::string demo = "C:\\e2e\\shell\\Demo Files\\opened by the shell.dm_66";
-  const std::string bytes = SampleDemoBytes(90000, 3);
-  ASSERT_TRUE(MakeFolders(ParentFolder(demo)));
-  ASSERT_TRUE(WriteBytes(demo, bytes));
+  ASSERT_TRUE(InstallGame(game, "baseq3", "Q3APath"));
+  const std::string demo = "C:\\e2e\\shell\\My Demos\\final match.dm_66";
+  const std::string shown = "C:\\E2e\\Shell\\My Demos\\Final Match.dm_66";  // each name proper-cased
+  const std::string bytes = WriteDemo(demo, 150000, 66);
+  ASSERT_FALSE(bytes.empty());
   ASSERT_TRUE(TopWindows(0, MainClass).empty()) << "an earlier Replaydock is still running";
 
   const ToolResult started = RunTool("cmd.exe /c start \"\" " + Quoted(demo));
   ASSERT_TRUE(started.finished) << started.output;
-  HWND splash = WaitForWindow(0, SplashClass);
-  EXPECT_TRUE(splash) << "no splash window";
+  EXPECT_TRUE(WaitForWindow(0, SplashClass)) << "no splash window";
   HWND main = WaitForWindow(0, MainClass);
   ASSERT_TRUE(main) << "the shell did not start Replaydock: " << started.output;
   DWORD pid = 0;
   GetWindowThreadProcessId(main, &pid);
   Process app;
   ASSERT_TRUE(app.Attach(pid));
-  EXPECT_TRUE(SameText(ImageOf(pid), kInstalled)) << ImageOf(pid);
-  EXPECT_EQ(GetText(Control(main, MainTxtFilename)), ProperCasePath(demo));
+  EXPECT_FALSE(SaveScreenshot(main, "main-window-quake3").empty());
+  EXPECT_EQ(GetText(Control(main, MainTxtFilename)), shown);
   EXPECT_EQ(GetText(Control(main, MainCboGame)), "Quake 3 Arena");
-  EXPECT_EQ(GetText(Control(main, MainCboMod)), "");
-  EXPECT_FALSE(SaveScreenshot(main, "main-window-from-shell").empty());
+  HWND mod = Control(main, MainCboMod);
+  EXPECT_EQ(ComboItems(mod), (std::vector<std::string>{"arena", "generations", "osp"}));
+  EXPECT_EQ(GetText(mod), "");
+  EXPECT_FALSE(IsWindowEnabled(Control(main, MainCboSpeed)));
+  EXPECT_FALSE(IsWindowEnabled(Control(main, MainCboResolution)));
+  ASSERT_TRUE(TypeText(ComboEdit(mod), "osp"));
+  EXPECT_TRUE(WaitUntil([] { return RegText(kSettingsKey, "DefaultQ3AMod") == "osp"; }))
+      << RegText(kSettingsKey, "DefaultQ3AMod");
 
-  ASSERT_TRUE(Click(PlayButton(main)));
-  EXPECT_TRUE(app.WaitExit(kWaitMs)) << "Replaydock did not end after Play";
-  const auto starts = WaitForGameStarts(game);
-  ASSERT_EQ(starts.size(), 1u) << "the game was not started once";
-  EXPECT_TRUE(EndsWith(starts[0].commandLine, " +demo replaydock")) << starts[0].commandLine;
-  EXPECT_EQ(starts[0].commandLine.find("fs_game"), std::string::npos) << starts[0].commandLine;
-  EXPECT_TRUE(SameText(starts[0].workingFolder, gameFolder)) << starts[0].workingFolder;
-  EXPECT_EQ(ReadBytes(gameFolder + "\\baseq3\\Demos\\replaydock.dm_66"), bytes);
+  ExpectPlayed(app, main, game, "+set fs_game osp +demo replaydock");
+  const std::string demos = ParentFolder(game) + "\\baseq3\\Demos";
+  EXPECT_EQ(ReadBytes(demos + "\\replaydock.dm_66"), bytes) << "staged demo differs from the original";
+  // Nothing but the staged demo: no temporary file left beside it.
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(demos, ec))
+    names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"replaydock.dm_66"});
+  EXPECT_EQ(RegText(kSettingsKey, "DefaultGame"), "Quake 3 Arena");
+  EXPECT_EQ(RegText(kSettingsKey, "LastFilename"), shown);
 }
 
 TEST(ConfigShellE2e, RegisteredFromTheConfigurationWindowADemoOpensFromTheShellAndPlays) {
   ASSERT_TRUE(FreshSettings(true));
   ForgetFileTypes();
-  // A folder with spaces: the registered command must quote it.
   DeleteTree(ParentFolder(kInstalled));
   ASSERT_TRUE(CopyTo(ReplaydockExe(), kInstalled));
 
   ConfigureAndRegister();
   if (HasFatalFailure()) return;
-  ExpectRegisteredFileTypes();
+  ExpectFileTypes(true, kInstalled);
+  EXPECT_EQ(RegText("HKCR\\RD.Demo", ""), "Replaydock Demo");
+  EXPECT_EQ(RegText("HKCR\\RD.Demo\\DefaultIcon", ""), kInstalled + ",0");
   OpenFromTheShellAndPlay();
 }
 

@@ -3,22 +3,21 @@
 #include <cstring>
 
 namespace e2e {
+namespace {
+
+std::string RecordPath(const std::string& gameExe) { return ParentFolder(gameExe) + "\\standin-record.txt"; }
+
+}  // namespace
 
 std::string ReplaydockExe() { return ExeFolder() + "\\Replaydock.exe"; }
 std::string StandInExe() { return ExeFolder() + "\\standin_game.exe"; }
 
-std::string RecordPath(const std::string& gameExe) { return ParentFolder(gameExe) + "\\standin-record.txt"; }
-
 std::vector<GameStart> ReadGameStarts(const std::string& gameExe) {
   std::vector<GameStart> starts;
-  const auto text = ReadBytes(RecordPath(gameExe));
-  if (!text) return starts;
-  std::size_t pos = 0;
-  while (pos < text->size()) {
-    std::size_t end = text->find("\r\n", pos);
-    if (end == std::string::npos) break;  // an entry still being written
-    const std::string line = text->substr(pos, end - pos);
-    pos = end + 2;
+  const std::string text = ReadBytes(RecordPath(gameExe)).value_or("");
+  // Whole lines only: the last entry may still be being written.
+  for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+    const std::string line = text.substr(pos, end - pos);
     if (line.rfind("CMDLINE:", 0) == 0) {
       starts.push_back(GameStart{line.substr(8), {}});
     } else if (line.rfind("CWD:", 0) == 0 && !starts.empty()) {
@@ -45,18 +44,13 @@ bool InstallStandIn(const std::string& gameExe) {
 }
 
 bool FreshSettings(bool firstRunDone) {
-  if (!RegDeleteTree(kAppKey)) return false;
-  return !firstRunDone || RegAddString(kSettingsKey, "AlreadyRun", "Yes");
+  return RegDeleteTree(kAppKey) && (!firstRunDone || RegAddString(kSettingsKey, "AlreadyRun", "Yes"));
 }
 
 bool LetWineDrawTitleBars() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return true;
   return RegAddString("HKCU\\Software\\Wine\\X11 Driver", "Decorated", "N");
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 bool SameText(const std::string& a, const std::string& b) {

@@ -21,7 +21,6 @@ struct GameStart {
   std::string commandLine;
   std::string workingFolder;
 };
-std::string RecordPath(const std::string& gameExe);
 std::vector<GameStart> ReadGameStarts(const std::string& gameExe);
 // Waits for the stand-in to record `count` starts; returns what it recorded by then.
 std::vector<GameStart> WaitForGameStarts(const std::string& gameExe, std::size_t count = 1,
@@ -36,7 +35,6 @@ bool FreshSettings(bool firstRunDone);
 // that screenshots show the windows whole. Programs started afterwards pick it up.
 bool LetWineDrawTitleBars();
 
-bool EndsWith(const std::string& s, const std::string& tail);
 bool SameText(const std::string& a, const std::string& b);  // case-insensitive
 
 }  // namespace e2e

@@ -19,11 +19,12 @@ namespace rd {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
-constexpr const char* kRoot = "C:\\stress-faults";
+const std::string kRoot = "C:\\stress-faults";
+const std::string kQ3Demo = kRoot + "\\Demos\\final.dm_66";
 // Written by the ctest fixture that mounts the drives (tests/win32/Faults-drives.sh).
 constexpr const char* kDrivesNote = "C:\\stress-drives.txt";
-constexpr const char* kCopyFailed = "The demo could not be copied to ";
 
 class Host final : public AppHost {
  public:
@@ -46,16 +47,14 @@ class Process final : public ProcessInfo {
   ProgramVersion Version() override { return real.Version(); }
   NumberFormat Numbers() override { return real.Numbers(); }
   std::string ErrorText(std::uint32_t code) override { return real.ErrorText(code); }
-  void Exit(int) override { ++exits; }
+  void Exit(int) override {}
   std::string commandLine;
-  int exits = 0;
   win32::Win32Process real;
 };
 
 void WriteFile(const std::string& path, const std::string& content) {
   fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -68,48 +67,45 @@ struct Launch {
   Launch(const std::string& game, const std::string& location, const std::string& demo,
          const std::string& mod = "") {
     const catalogue::Game* g = catalogue::FindByName(game);
-    registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
-                     std::string(catalogue::AlreadyRunValue), "Yes");
-    registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
-                     std::string(g->locationValue), location);
-    registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
-                     std::string(g->modValue), mod);
+    const std::string key(catalogue::SettingsKey);
+    for (const auto& [name, text] : {std::pair{std::string(catalogue::AlreadyRunValue), "Yes"s},
+                                     {std::string(g->locationValue), location},
+                                     {std::string(g->modValue), mod}})
+      fake.registry.PutText(regroot::CurrentUser, key, name, text);
     process.commandLine = demo;
     frmMain form(ports, host);
     form.Form_Load();
     form.cboGame.SetText(game);
     form.cmdBottom_Click(2);
-    for (const auto& m : dialogs.messages) messages.push_back(m.text);
   }
 
-  fakes::FakeRegistry registry;
-  fakes::FakeIni ini;
+  fakes::FakePlatform fake;
   win32::Win32FileSystem files;
-  fakes::FakeShell shell;
-  fakes::FakeDialogs dialogs;
   Process process;
-  fakes::FakeTimer timer;
-  Ports ports{registry, ini, files, shell, dialogs, process, timer, {}};
+  Ports ports{fake.registry, fake.ini, files, fake.shell, fake.dialogs, process, fake.timer, {}};
   Host host;
-  std::vector<std::string> messages;
 };
 
-// What every failed staging owes the user: the message, the window back, no game started.
-void ExpectCopyRefused(const Launch& l, const std::string& staged, DWORD error) {
-  ASSERT_EQ(l.messages.size(), 1u);
-  const std::string& text = l.messages[0];
-  EXPECT_EQ(text.rfind(kCopyFailed + staged + ". Please check the game's location and mod, then "
-                                              "try again.\n\n",
-                       0),
-            0u)
-      << text;
-  win32::Win32Process system;
-  EXPECT_NE(text.find(system.ErrorText(error)), std::string::npos)
-      << "expected the system's text for error " << error << " in: " << text;
-  EXPECT_TRUE(l.shell.calls.empty());
+// What every refused play owes the user: the one message, the window back, no game started.
+// A failed copy names the staged file (none: the demo is missing) and, unless error is 0, the
+// system's text for the error.
+void ExpectRefused(const Launch& l, const std::string& staged, DWORD error) {
+  ASSERT_EQ(l.fake.dialogs.messages.size(), 1u);
+  const std::string& text = l.fake.dialogs.messages[0].text;
+  const std::string opening =
+      staged.empty()
+          ? "The specified demo file does not exist. Please select a valid file and try again."
+          : "The demo could not be copied to " + staged +
+                ". Please check the game's location and mod, then try again.\n\n";
+  EXPECT_EQ(text.substr(0, opening.size()), opening);
+  if (error) {
+    EXPECT_NE(text.find(win32::Win32Process().ErrorText(error)), std::string::npos)
+        << "expected the system's text for error " << error << " in: " << text;
+  }
+  EXPECT_TRUE(l.fake.shell.calls.empty());
   EXPECT_TRUE(l.host.visible);
   EXPECT_FALSE(l.host.ended);
-  EXPECT_EQ(l.registry.OpenHandles(), 0);
+  EXPECT_EQ(l.fake.registry.OpenHandles(), 0);
 }
 
 // The drives the fixture could mount, or why it could not.
@@ -119,112 +115,89 @@ std::string DrivesUnavailable() {
   return note.empty() ? "the drive fixture did not run" : note;
 }
 
+// A letter from Q: to W: that names no drive, or 0.
+char FreeDriveLetter() {
+  for (char c = 'Q'; c <= 'W'; ++c)
+    if (!(GetLogicalDrives() & (1u << (c - 'A')))) return c;
+  return 0;
+}
+
 class FileSystemFaults : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::remove_all(kRoot);
-    WriteFile(std::string(kRoot) + "\\Demos\\match.dem", "NEW-HL");
-    WriteFile(std::string(kRoot) + "\\Demos\\final.dm_66", "NEW-Q3");
+    WriteFile(kRoot + "\\Demos\\match.dem", "NEW-HL");
+    WriteFile(kQ3Demo, "NEW-Q3");
   }
   void TearDown() override { fs::remove_all(kRoot); }
 };
 
-TEST_F(FileSystemFaults, DemoFolderThatIsAFile) {
-  const std::string game = std::string(kRoot) + "\\q3";
-  WriteFile(game + "\\quake3.exe", "MZ");
-  WriteFile(game + "\\baseq3\\Demos", "NOT A FOLDER");
-  Launch l("Quake 3 Arena", game + "\\quake3.exe", std::string(kRoot) + "\\Demos\\final.dm_66");
-  ExpectCopyRefused(l, game + "\\baseq3\\Demos\\replaydock.dm_66", ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(ReadFile(game + "\\baseq3\\Demos"), "NOT A FOLDER");
-}
-
-TEST_F(FileSystemFaults, HalfLifeModFolderThatIsAFile) {
-  const std::string game = std::string(kRoot) + "\\hl";
-  WriteFile(game + "\\hl.exe", "MZ");
-  WriteFile(game + "\\cstrike", "NOT A FOLDER");
-  Launch l("Half-Life", game + "\\hl.exe", std::string(kRoot) + "\\Demos\\match.dem",
-           "cstrike");
-  ExpectCopyRefused(l, game + "\\cstrike\\replaydock.dem", ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(ReadFile(game + "\\cstrike"), "NOT A FOLDER");
-}
-
-TEST_F(FileSystemFaults, DemoOnADriveThatDoesNotExist) {
-  char letter = 0;
-  const DWORD drives = GetLogicalDrives();
-  for (char c = 'Q'; c <= 'W'; ++c) {
-    if (!(drives & (1u << (c - 'A')))) {
-      letter = c;
-      break;
-    }
+TEST_F(FileSystemFaults, DemoOrModFolderThatIsAFile) {
+  const struct {
+    const char *game, *exe, *blocker, *mod, *demo, *staged;
+  } cases[] = {
+      {"Quake 3 Arena", "\\q3\\quake3.exe", "\\q3\\baseq3\\Demos", "", "final.dm_66",
+       "\\q3\\baseq3\\Demos\\replaydock.dm_66"},
+      {"Half-Life", "\\hl\\hl.exe", "\\hl\\cstrike", "cstrike", "match.dem",
+       "\\hl\\cstrike\\replaydock.dem"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.game);
+    WriteFile(kRoot + c.exe, "MZ");
+    WriteFile(kRoot + c.blocker, "NOT A FOLDER");
+    Launch l(c.game, kRoot + c.exe, kRoot + "\\Demos\\" + c.demo, c.mod);
+    ExpectRefused(l, kRoot + c.staged, ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(ReadFile(kRoot + c.blocker), "NOT A FOLDER");
   }
+}
+
+TEST_F(FileSystemFaults, DemoOrGameOnADriveThatDoesNotExist) {
+  const char letter = FreeDriveLetter();
   if (!letter) GTEST_SKIP() << "every drive letter from Q: to W: is in use";
-  const std::string demo = std::string(1, letter) + ":\\Demos\\final.dm_66";
-  const std::string game = std::string(kRoot) + "\\q3";
+  const std::string drive = std::string(1, letter) + ":";
+  const std::string game = kRoot + "\\q3";
   WriteFile(game + "\\quake3.exe", "MZ");
   fs::create_directories(game + "\\baseq3");
-  Launch l("Quake 3 Arena", game + "\\quake3.exe", demo);
-  ASSERT_EQ(l.messages.size(), 1u);
-  EXPECT_EQ(l.messages[0],
-            "The specified demo file does not exist. Please select a valid file and try again.");
-  EXPECT_TRUE(l.host.visible);
-  EXPECT_TRUE(l.shell.calls.empty());
-}
+  ExpectRefused(Launch("Quake 3 Arena", game + "\\quake3.exe", drive + "\\Demos\\final.dm_66"), "",
+                0);
 
-TEST_F(FileSystemFaults, GameOnADriveThatDoesNotExist) {
-  char letter = 0;
-  const DWORD drives = GetLogicalDrives();
-  for (char c = 'Q'; c <= 'W'; ++c) {
-    if (!(drives & (1u << (c - 'A')))) {
-      letter = c;
-      break;
-    }
-  }
-  if (!letter) GTEST_SKIP() << "every drive letter from Q: to W: is in use";
-  const std::string game = std::string(1, letter) + ":\\Games\\Quake III Arena";
-  Launch l("Quake 3 Arena", game + "\\quake3.exe", std::string(kRoot) + "\\Demos\\final.dm_66");
-  ExpectCopyRefused(l, game + "\\baseq3\\Demos\\replaydock.dm_66", ERROR_PATH_NOT_FOUND);
+  const std::string away = drive + "\\Games\\Quake III Arena";
+  ExpectRefused(Launch("Quake 3 Arena", away + "\\quake3.exe", kQ3Demo),
+                away + "\\baseq3\\Demos\\replaydock.dm_66", ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(FileSystemFaults, ReadOnlyDemoFolder) {
   if (const std::string why = DrivesUnavailable(); !why.empty()) GTEST_SKIP() << why;
   // Y: is a read-only mount holding a game with a demo staged earlier.
-  const std::string game = "Y:\\q3";
-  ASSERT_EQ(ReadFile(game + "\\baseq3\\Demos\\replaydock.dm_66"), "OLD");
-  Launch l("Quake 3 Arena", game + "\\quake3.exe", std::string(kRoot) + "\\Demos\\final.dm_66");
-  ASSERT_EQ(l.messages.size(), 1u);
-  EXPECT_EQ(l.messages[0].rfind(kCopyFailed + game + "\\baseq3\\Demos\\replaydock.dm_66", 0), 0u)
-      << l.messages[0];
-  EXPECT_TRUE(l.shell.calls.empty());
-  EXPECT_TRUE(l.host.visible);
-  EXPECT_EQ(ReadFile(game + "\\baseq3\\Demos\\replaydock.dm_66"), "OLD");
+  const std::string staged = "Y:\\q3\\baseq3\\Demos\\replaydock.dm_66";
+  ASSERT_EQ(ReadFile(staged), "OLD");
+  ExpectRefused(Launch("Quake 3 Arena", "Y:\\q3\\quake3.exe", kQ3Demo), staged, 0);
+  EXPECT_EQ(ReadFile(staged), "OLD");
 }
 
 TEST_F(FileSystemFaults, FullDiskKeepsTheDemoStagedBefore) {
   if (const std::string why = DrivesUnavailable(); !why.empty()) GTEST_SKIP() << why;
   // X: is a small empty mount; a demo larger than it fills it half-way through the copy.
   const std::string game = "X:\\q3";
-  fs::remove_all("X:\\q3");
+  const std::string staged = game + "\\baseq3\\Demos\\replaydock.dm_66";
+  fs::remove_all(game);
   WriteFile(game + "\\quake3.exe", "MZ");
-  WriteFile(game + "\\baseq3\\Demos\\replaydock.dm_66", "OLD");
-  ULARGE_INTEGER freeBefore{};
+  WriteFile(staged, "OLD");
+  ULARGE_INTEGER freeBefore{}, freeAfter{};
   ASSERT_TRUE(GetDiskFreeSpaceExA("X:\\", &freeBefore, nullptr, nullptr));
-  const std::string big = std::string(kRoot) + "\\Demos\\big.dm_66";
+  const std::string big = kRoot + "\\Demos\\big.dm_66";
   WriteFile(big, std::string(static_cast<std::size_t>(freeBefore.QuadPart) + (1u << 20), 'D'));
 
-  Launch l("Quake 3 Arena", game + "\\quake3.exe", big);
-  ExpectCopyRefused(l, game + "\\baseq3\\Demos\\replaydock.dm_66", ERROR_DISK_FULL);
-  EXPECT_EQ(ReadFile(game + "\\baseq3\\Demos\\replaydock.dm_66"), "OLD");
+  ExpectRefused(Launch("Quake 3 Arena", game + "\\quake3.exe", big), staged, ERROR_DISK_FULL);
+  EXPECT_EQ(ReadFile(staged), "OLD");
   // Nothing of the failed copy stays behind to fill the disk.
-  int entries = 0;
-  for (const auto& e : fs::directory_iterator(game + "\\baseq3\\Demos")) {
-    ++entries;
-    EXPECT_EQ(e.path().filename().string(), "replaydock.dm_66");
-  }
-  EXPECT_EQ(entries, 1);
-  ULARGE_INTEGER freeAfter{};
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(game + "\\baseq3\\Demos"))
+    names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"replaydock.dm_66"});
   ASSERT_TRUE(GetDiskFreeSpaceExA("X:\\", &freeAfter, nullptr, nullptr));
   EXPECT_GE(freeAfter.QuadPart + 64 * 1024, freeBefore.QuadPart);
-  fs::remove_all("X:\\q3");
+  fs::remove_all(game);
 }
 
 }  // namespace

@@ -3,17 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/e2e/Scenario.h"
+#include "util/Text.h"
 
 // Replaydock.exe's icon, version information and manifest, read back from the built
 // executable (it lands next to this test binary). The manifest's effect on a process is
@@ -29,35 +27,25 @@ std::string ModulePath(HMODULE module) {
   return std::string(path, n);
 }
 
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// In the child: report the process's code page, DPI awareness and the common controls that
+// In the child: print the process's code page, DPI awareness and the common controls that
 // a plain LoadLibrary picks, then end before any test runs.
 [[maybe_unused]] const bool probeDone = [] {
-  char out[MAX_PATH * 4] = {};
-  if (GetEnvironmentVariableA(ProbeVariable, out, sizeof out) == 0) return false;
+  if (GetEnvironmentVariableA(ProbeVariable, nullptr, 0) == 0) return false;
   HMODULE controls = LoadLibraryA("comctl32.dll");
-  std::ofstream report(out, std::ios::binary);
-  report << "acp " << GetACP() << "\n";
-  report << "awareness "
-         << static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()))
-         << "\n";
-  report << "comctl32 " << (controls ? ModulePath(controls) : std::string("none")) << "\n";
-  report.close();
+  const auto awareness = GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext());
+  const std::string report = "acp " + std::to_string(GetACP()) + "\nawareness " +
+                             std::to_string(static_cast<int>(awareness)) + "\ncomctl32 " +
+                             (controls ? ModulePath(controls) : "none") + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), report.data(), static_cast<DWORD>(report.size()),
+            &written, nullptr);
   ExitProcess(0);
 }();
-
-std::string ReplaydockPath() { return FolderOf(ModulePath(nullptr)) + "\\Replaydock.exe"; }
 
 class ReplaydockResources : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = ReplaydockPath();
+    path_ = e2e::ReplaydockExe();
     ASSERT_NE(GetFileAttributesA(path_.c_str()), INVALID_FILE_ATTRIBUTES)
         << path_ << " is missing: build the Replaydock target first";
     module_ = LoadLibraryExA(path_.c_str(), nullptr,
@@ -118,42 +106,38 @@ TEST_F(ReplaydockResources, IconHasTheShellsSizesWithThe256ImageAsPng) {
   EXPECT_EQ(sizes, (std::set<int>{16, 32, 48, 256}));
 
   // What the file-type registration points at: "Replaydock.exe,0".
-  HICON big = nullptr;
-  HICON little = nullptr;
-  ASSERT_GE(ExtractIconExA(path_.c_str(), 0, &big, &little, 1), 1u);
-  EXPECT_NE(big, nullptr);
-  EXPECT_NE(little, nullptr);
-  if (big) DestroyIcon(big);
-  if (little) DestroyIcon(little);
+  HICON icons[2] = {};
+  ASSERT_GE(ExtractIconExA(path_.c_str(), 0, &icons[0], &icons[1], 1), 1u);
+  for (HICON icon : icons) {
+    EXPECT_NE(icon, nullptr);
+    if (icon) DestroyIcon(icon);
+  }
 }
 
 TEST_F(ReplaydockResources, VersionInformationNamesReplaydock0608InUsEnglish) {
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path_.c_str(), &ignored);
-  ASSERT_GT(size, 0u);
-  std::vector<char> block(size);
-  ASSERT_TRUE(GetFileVersionInfoA(path_.c_str(), 0, size, block.data()));
-
-  VS_FIXEDFILEINFO* fixed = nullptr;
+  std::vector<char> block(GetFileVersionInfoSizeA(path_.c_str(), &ignored));
+  ASSERT_FALSE(block.empty());
+  ASSERT_TRUE(
+      GetFileVersionInfoA(path_.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
   UINT length = 0;
-  char root[] = "\\";
-  ASSERT_TRUE(VerQueryValueA(block.data(), root, reinterpret_cast<void**>(&fixed), &length));
-  ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+  const auto query = [&](std::string path) {
+    void* value = nullptr;
+    return VerQueryValueA(block.data(), path.data(), &value, &length) ? value : nullptr;
+  };
+
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
+  ASSERT_TRUE(fixed && length >= sizeof *fixed);
   EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(6, 0));
   EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(8, 0));
   EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(6, 0));
   EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(8, 0));
   EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 
-  struct Translation {
-    WORD language, codePage;
-  }* translations = nullptr;
-  char translationPath[] = "\\VarFileInfo\\Translation";
-  ASSERT_TRUE(VerQueryValueA(block.data(), translationPath,
-                             reinterpret_cast<void**>(&translations), &length));
-  ASSERT_EQ(length, sizeof(Translation));
-  EXPECT_EQ(translations->language, 0x0409);
-  EXPECT_EQ(translations->codePage, 1200);
+  const auto* translation = static_cast<const WORD*>(query("\\VarFileInfo\\Translation"));
+  ASSERT_TRUE(translation && length == 2 * sizeof(WORD));
+  EXPECT_EQ(translation[0], 0x0409);  // US English
+  EXPECT_EQ(translation[1], 1200);    // UTF-16
 
   const std::pair<const char*, const char*> expected[] = {
       {"CompanyName", "Tessaway"},
@@ -165,73 +149,31 @@ TEST_F(ReplaydockResources, VersionInformationNamesReplaydock0608InUsEnglish) {
       {"ProductVersion", "0.06.0008"},
   };
   for (const auto& [name, text] : expected) {
-    std::string query = std::string("\\StringFileInfo\\040904b0\\") + name;
-    char* value = nullptr;
-    ASSERT_TRUE(VerQueryValueA(block.data(), query.data(), reinterpret_cast<void**>(&value),
-                               &length))
-        << name;
+    const std::string path = std::string("\\StringFileInfo\\040904b0\\") + name;
+    const auto* value = static_cast<const char*>(query(path));
+    ASSERT_TRUE(value) << name;
     EXPECT_STREQ(value, text) << name;
   }
 }
 
-TEST_F(ReplaydockResources, ManifestAsksForVisualStylesDpiAwarenessUtf8AndNoElevation) {
-  const auto bytes = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
-  ASSERT_FALSE(bytes.empty()) << "no RT_MANIFEST resource 1";
-  const std::string manifest(bytes.begin(), bytes.end());
-  // The settings Windows reads at process start, each in its own namespace.
-  for (const char* part : {
-           R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
-           R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
-           R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>)",
-           R"(<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>)",
-           R"(<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>)",
-           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
-           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
-           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
-           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
-           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
-       }) {
-    EXPECT_NE(manifest.find(part), std::string::npos) << part;
-  }
-
-  // Windows itself must accept it as an activation context.
-  ACTCTXA context{};
-  context.cbSize = sizeof context;
-  context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-  context.lpSource = path_.c_str();
-  context.lpResourceName = MAKEINTRESOURCEA(1);
-  HANDLE handle = CreateActCtxA(&context);
-  ASSERT_NE(handle, INVALID_HANDLE_VALUE) << GetLastError();
-  ReleaseActCtx(handle);
-}
-
-// Starts a copy of this binary that carries Replaydock's manifest in place of its own.
+// The manifest in a copy of this binary, in place of its own: the process Windows makes of it
+// reports what it got.
 class ManifestedProcess : public ReplaydockResources {
  protected:
-  void SetUp() override {
-    ReplaydockResources::SetUp();
-    if (HasFatalFailure()) return;
-    char temp[MAX_PATH] = {};
-    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-    folder_ = std::string(temp) + "rd-manifest-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    copy_ = folder_ + "\\probe.exe";
-    report_ = folder_ + "\\report.txt";
-    ASSERT_TRUE(CopyFileA(ModulePath(nullptr).c_str(), copy_.c_str(), FALSE)) << GetLastError();
-  }
   void TearDown() override {
-    DeleteFileA(report_.c_str());
-    DeleteFileA(copy_.c_str());
-    RemoveDirectoryA(folder_.c_str());
+    e2e::DeleteTree(folder_);
     ReplaydockResources::TearDown();
   }
 
-  void EmbedManifest(const std::vector<unsigned char>& manifest) {
+  bool MakeCopy(const std::vector<unsigned char>& manifest) {
+    if (!e2e::MakeFolders(folder_) ||
+        !CopyFileA(ModulePath(nullptr).c_str(), copy_.c_str(), FALSE))
+      return false;
     // A manifest the linker gave the copy would otherwise stand beside ours.
     std::vector<WORD> languages;
     if (HMODULE own = LoadLibraryExA(copy_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
       EnumResourceLanguagesA(
-          own, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),
+          own, RT_MANIFEST, MAKEINTRESOURCEA(1),
           [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) -> BOOL {
             reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
             return TRUE;
@@ -240,45 +182,49 @@ class ManifestedProcess : public ReplaydockResources {
       FreeLibrary(own);
     }
     HANDLE update = BeginUpdateResourceA(copy_.c_str(), FALSE);
-    ASSERT_NE(update, nullptr) << GetLastError();
-    for (WORD language : languages) {
-      UpdateResourceA(update, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), language, nullptr, 0);
-    }
-    ASSERT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1),
-                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                const_cast<unsigned char*>(manifest.data()),
-                                static_cast<DWORD>(manifest.size())))
-        << GetLastError();
-    ASSERT_TRUE(EndUpdateResourceA(update, FALSE)) << GetLastError();
+    if (!update) return false;
+    for (WORD language : languages)
+      UpdateResourceA(update, RT_MANIFEST, MAKEINTRESOURCEA(1), language, nullptr, 0);
+    const BOOL put = UpdateResourceA(update, RT_MANIFEST, MAKEINTRESOURCEA(1),
+                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                     const_cast<unsigned char*>(manifest.data()),
+                                     static_cast<DWORD>(manifest.size()));
+    return EndUpdateResourceA(update, !put) && put;
   }
 
-  std::string RunProbe() {
-    SetEnvironmentVariableA(ProbeVariable, report_.c_str());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + copy_ + "\"";
-    const BOOL started = CreateProcessA(copy_.c_str(), command.data(), nullptr, nullptr, FALSE,
-                                        0, nullptr, folder_.c_str(), &startup, &process);
-    SetEnvironmentVariableA(ProbeVariable, nullptr);
-    if (!started) return "not started: " + std::to_string(GetLastError());
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::ifstream in(report_, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::string folder_, copy_, report_;
+  const std::string folder_ = [] {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "rd-manifest-" + std::to_string(GetCurrentProcessId());
+  }();
+  const std::string copy_ = folder_ + "\\probe.exe";
 };
 
-TEST_F(ManifestedProcess, GetsTheUtf8CodePageVersion6ControlsAndPerMonitorAwareness) {
-  const auto manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
-  ASSERT_FALSE(manifest.empty());
-  EmbedManifest(manifest);
-  if (HasFatalFailure()) return;
+TEST_F(ManifestedProcess, VisualStylesPerMonitorAwarenessUtf8AndNoElevation) {
+  const auto manifest = Resource(RT_MANIFEST, MAKEINTRESOURCEA(1));
+  ASSERT_FALSE(manifest.empty()) << "no RT_MANIFEST resource 1";
+  // What a process here cannot show: elevation, the awareness of older systems, the version
+  // of the awareness and the systems it was tested on.
+  const std::string text(manifest.begin(), manifest.end());
+  for (const char* part : {
+           R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)",
+           R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>)",
+           R"(<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>)",
+           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+       }) {
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  }
 
-  std::istringstream report(RunProbe());
+  ASSERT_TRUE(MakeCopy(manifest)) << GetLastError();
+  SetEnvironmentVariableA(ProbeVariable, "1");
+  const e2e::ToolResult probe = e2e::RunTool("\"" + copy_ + "\"");
+  SetEnvironmentVariableA(ProbeVariable, nullptr);
+  ASSERT_TRUE(probe.finished) << probe.output;
+  std::istringstream report(probe.output);
   std::string acp, awareness, controls;
   std::getline(report, acp);
   std::getline(report, awareness);
@@ -286,8 +232,8 @@ TEST_F(ManifestedProcess, GetsTheUtf8CodePageVersion6ControlsAndPerMonitorAwaren
   EXPECT_EQ(acp, "acp 65001");
   EXPECT_EQ(awareness, "awareness " + std::to_string(DPI_AWARENESS_PER_MONITOR_AWARE));
   // Version 6 lives side by side, never in the system folder.
-  EXPECT_NE(Lower(controls).find("\\winsxs\\"), std::string::npos) << controls;
-  EXPECT_NE(Lower(controls).find("common-controls"), std::string::npos) << controls;
+  EXPECT_NE(rd::util::ToLower(controls).find("\\winsxs\\"), std::string::npos) << controls;
+  EXPECT_NE(rd::util::ToLower(controls).find("common-controls"), std::string::npos) << controls;
 }
 
 }  // namespace
