@@ -1,4 +1,6 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -7,14 +9,11 @@
 #include <vector>
 
 #include "platform/ports/Ports.h"
+#include "tests/fakes/FakeFileSystem.h"
 
 namespace rd::contract {
 
-struct EntryAttributes {
-  bool hidden = false;
-  bool system = false;
-  bool readOnly = false;
-};
+using EntryAttributes = fakes::FileAttributes;
 
 // What the suites test, and the means to arrange state for them, each with its own
 // scratch folder and registry key. One binding works on the fakes, one on Windows itself.
@@ -22,16 +21,11 @@ class Binding {
  public:
   virtual ~Binding() = default;
 
-  virtual Registry& registry() = 0;
-  virtual IniFile& ini() = 0;
-  virtual FileSystem& files() = 0;
-  virtual Shell& shell() = 0;
-  virtual ProcessInfo& process() = 0;
-  virtual Timer& timer() = 0;
+  virtual Ports& ports() = 0;
 
   // A key below HKEY_CURRENT_USER, relative to it, that exists and is empty.
   virtual std::string ScratchKey() = 0;
-  // Stores a value as raw bytes, creating its key, without going through registry().
+  // Stores a value as raw bytes, creating its key, without going through the registry port.
   virtual void PutValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                         const std::vector<std::uint8_t>& data) = 0;
 
@@ -61,5 +55,11 @@ class Binding {
 
 // Defined by each binding.
 std::unique_ptr<Binding> MakeBinding();
+
+// Every test gets a fresh binding: its own scratch key and folder, removed afterwards.
+class ContractTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Binding> b = MakeBinding();
+};
 
 }  // namespace rd::contract

@@ -1,164 +1,150 @@
 #include <string>
+#include <vector>
 
 #include "platform/ports/WinErrors.h"
-#include "tests/contract/ContractTest.h"
+#include "tests/contract/Binding.h"
 
 namespace rd::contract {
 namespace {
 
+constexpr std::uint32_t Code(std::int32_t code) { return static_cast<std::uint32_t>(code); }
+
 class FileSystemContract : public ContractTest {
  protected:
-  void SetUp() override {
-    ContractTest::SetUp();
-    dir = b->ScratchFolder();
-  }
-  FileSystem& fs() { return b->files(); }
+  FileSystem& fs() { return b->ports().files; }
 
-  static void ExpectFound(const FindResult& r, const std::string& name) {
-    EXPECT_EQ(r.status, FindStatus::Found) << "error " << r.error;
-    EXPECT_EQ(r.name, name);
-  }
-  static void ExpectMiss(const FindResult& r) {
-    EXPECT_EQ(r.status, FindStatus::NotFound) << r.name << " error " << r.error;
-  }
-
-  std::string dir;
+  const std::string dir = b->ScratchFolder();
 };
 
-TEST_F(FileSystemContract, FindFileAnswersTheNameAsStoredWithoutItsFolder) {
+TEST_F(FileSystemContract, LookupsAnswerTheNameAsStoredAndPassOverWhatTheyMayNotSee) {
   b->PutFile(dir + "\\Demo One.DEM", "data");
-  ExpectFound(fs().FindFile(dir + "\\demo one.dem"), "Demo One.DEM");
-  ExpectFound(fs().FindFile(dir + "\\*.dem"), "Demo One.DEM");
-  ExpectFound(fs().FindFile(dir + "\\Demo ???.dem"), "Demo One.DEM");
-  ExpectFound(fs().FindEntry(dir + "\\DEMO ONE.dem"), "Demo One.DEM");
-  ExpectMiss(fs().FindFile(dir + "\\*.dm_66"));
-  ExpectMiss(fs().FindFile(dir + "\\Demo ?.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\Demo One"));
-}
+  // What lookups pass over sorts first, so one that stopped there would show.
+  b->PutFolder(dir + "\\Skip");
+  b->PutFile(dir + "\\Skip\\a system.dem", "s", {.system = true});
+  b->PutFolder(dir + "\\Skip\\folder.dem");
+  b->PutFile(dir + "\\Skip\\hidden.dem", "h", {.hidden = true});
+  b->PutFile(dir + "\\Skip\\plain.dem", "p", {.readOnly = true});  // read-only still counts
+  b->PutFolder(dir + "\\Entries");
+  b->PutFile(dir + "\\Entries\\a system.txt", "", {.system = true});
+  b->PutFolder(dir + "\\Entries\\Hidden Folder", {.hidden = true});
+  b->PutFolder(dir + "\\Entries\\Sub Folder");
+  b->PutFolder(dir + "\\Empty");
 
-TEST_F(FileSystemContract, FindFilePassesOverFoldersHiddenAndSystemEntries) {
-  b->PutFolder(dir + "\\folder.dem");
-  b->PutFile(dir + "\\hidden.dem", "h", {.hidden = true});
-  b->PutFile(dir + "\\system.dem", "s", {.system = true});
-  ExpectMiss(fs().FindFile(dir + "\\*.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\hidden.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\system.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\folder.dem"));
-
-  b->PutFile(dir + "\\plain.dem", "p", {.readOnly = true});  // read-only still counts
-  ExpectFound(fs().FindFile(dir + "\\*.dem"), "plain.dem");
-}
-
-TEST_F(FileSystemContract, FindEntryCountsFoldersButNotDotsHiddenOrSystem) {
-  ExpectMiss(fs().FindEntry(dir + "\\*"));  // only "." and ".." are listed
-  b->PutFolder(dir + "\\Hidden Folder", {.hidden = true});
-  b->PutFile(dir + "\\system.txt", "", {.system = true});
-  ExpectMiss(fs().FindEntry(dir + "\\*"));
-  b->PutFolder(dir + "\\Sub Folder");
-  ExpectFound(fs().FindEntry(dir + "\\*"), "Sub Folder");
-  ExpectFound(fs().FindEntry(dir + "\\sub folder"), "Sub Folder");
-  ExpectMiss(fs().FindFile(dir + "\\sub folder"));
+  const std::string missing = b->MissingDrive();
+  enum Which { kFile = 1, kEntry = 2, kBoth = 3 };
+  struct Case {
+    int which;
+    std::string pattern;
+    std::string found;  // empty: none; "!": the path is no valid name
+  };
+  const Case cases[] = {
+      {kBoth, dir + "\\demo one.dem", "Demo One.DEM"},
+      {kFile, dir + "\\Demo ???.dem", "Demo One.DEM"},
+      {kFile, dir + "\\Demo ?.dem", ""},
+      {kFile, dir + "\\Demo One", ""},
+      {kFile, dir + "\\Skip\\*.dem", "plain.dem"},
+      {kFile, dir + "\\Skip\\a system.dem", ""},
+      {kFile, dir + "\\Skip\\folder.dem", ""},
+      {kFile, dir + "\\Skip\\hidden.dem", ""},
+      {kEntry, dir + "\\Empty\\*", ""},  // only "." and ".." are listed
+      {kEntry, dir + "\\Entries\\*", "Sub Folder"},
+      {kEntry, dir + "\\ENTRIES\\sub folder", "Sub Folder"},
+      // Trailing dots and spaces of a name are dropped.
+      {kFile, dir + "\\Demo One.DEM.", "Demo One.DEM"},
+      {kFile, dir + "\\Demo One.DEM  ", "Demo One.DEM"},
+      {kFile, dir + "\\ Demo One.DEM", ""},
+      // Missing and unexaminable places are misses, not errors.
+      {kBoth, "", ""},
+      {kBoth, dir + "\\No Folder\\Deeper\\missing.dem", ""},
+      {kFile, missing + "\\demo.dem", ""},
+      {kEntry, missing, ""},
+      {kEntry, "\\\\nohost\\share\\demo.dem", ""},
+      {kEntry, "demo.dem", ""},
+      // The last component is a mask: characters no name can hold there just match nothing.
+      {kFile, dir + "\\bad\"name.dem", ""},
+      {kFile, dir + "\\bad|name.dem", ""},
+      {kEntry, dir + "\\Demo One.DEM\\", ""},
+      {kEntry, dir + "\\demo<", ""},
+      // In a folder on the way they make the path unexaminable.
+      {kBoth, "\"" + dir + "\\demo.dem\"", "!"},
+      {kBoth, "\"" + dir + "\\demo.dem", "!"},
+      {kBoth, dir + "\\bad\"dir\\demo.dem", "!"},
+      {kBoth, dir + "\\bad|dir\\demo.dem", "!"},
+      {kBoth, dir + "\\*\\demo.dem", "!"},
+  };
+  for (const Case& c : cases) {
+    const std::string& pattern = c.pattern;
+    for (const int which : {kFile, kEntry}) {
+      if (!(c.which & which)) continue;
+      SCOPED_TRACE((which == kFile ? "FindFile " : "FindEntry ") + pattern);
+      const FindResult r = which == kFile ? fs().FindFile(pattern) : fs().FindEntry(pattern);
+      const FindStatus status = c.found.empty()  ? FindStatus::NotFound
+                                : c.found == "!" ? FindStatus::Error
+                                                 : FindStatus::Found;
+      EXPECT_EQ(r.status, status);
+      EXPECT_EQ(r.name, status == FindStatus::Found ? c.found : "");
+      EXPECT_EQ(r.error, status == FindStatus::Error ? Code(winerr::InvalidName) : 0u);
+    }
+  }
 }
 
 TEST_F(FileSystemContract, ShortNamesAreFoundUnderTheirLongNames) {
   const std::string shortFile = b->PutWithShortName(dir + "\\A Long Demo Name.dm_66", false);
   ASSERT_FALSE(shortFile.empty());
   ASSERT_NE(shortFile, "A Long Demo Name.dm_66");
-  ExpectFound(fs().FindFile(dir + "\\" + shortFile), "A Long Demo Name.dm_66");
-  ExpectFound(fs().FindEntry(dir + "\\" + shortFile), "A Long Demo Name.dm_66");
+  EXPECT_EQ(fs().FindFile(dir + "\\" + shortFile).name, "A Long Demo Name.dm_66");
+  EXPECT_EQ(fs().FindEntry(dir + "\\" + shortFile).name, "A Long Demo Name.dm_66");
 
   const std::string shortFolder = b->PutWithShortName(dir + "\\Quite Long Folder", true);
   ASSERT_FALSE(shortFolder.empty());
   b->PutFile(dir + "\\Quite Long Folder\\inner.txt", "i");
-  ExpectFound(fs().FindEntry(dir + "\\" + shortFolder), "Quite Long Folder");
-  ExpectFound(fs().FindEntry(dir + "\\" + shortFolder + "\\INNER.TXT"), "inner.txt");
-}
-
-TEST_F(FileSystemContract, UnexaminablePathsAreErrorsNotMisses) {
-  b->PutFile(dir + "\\demo.dem", "d");
-  ExpectMiss(fs().FindFile(""));
-  ExpectMiss(fs().FindEntry(""));
-  ExpectMiss(fs().FindFile(dir + "\\missing.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\No Folder\\missing.dem"));
-  ExpectMiss(fs().FindEntry(dir + "\\No Folder\\Deeper\\missing.dem"));
-  ExpectMiss(fs().FindFile(b->MissingDrive() + "\\demo.dem"));
-  ExpectMiss(fs().FindEntry(b->MissingDrive()));
-  ExpectMiss(fs().FindEntry("\\\\nohost\\share\\demo.dem"));
-  ExpectMiss(fs().FindEntry("demo.dem"));
-
-  // The last component is a mask: characters no name can hold there just match nothing.
-  ExpectMiss(fs().FindFile(dir + "\\bad\"name.dem"));
-  ExpectMiss(fs().FindFile(dir + "\\bad|name.dem"));
-  ExpectMiss(fs().FindEntry(dir + "\\demo.dem\\"));
-  ExpectMiss(fs().FindEntry(dir + "\\demo<"));
-
-  // In a folder on the way they make the path unexaminable.
-  for (const std::string& bad :
-       {"\"" + dir + "\\demo.dem\"", "\"" + dir + "\\demo.dem", dir + "\\bad\"dir\\demo.dem", dir + "\\bad|dir\\demo.dem",
-        dir + "\\*\\demo.dem"}) {
-    const FindResult r = fs().FindEntry(bad);
-    EXPECT_EQ(r.status, FindStatus::Error) << bad;
-    EXPECT_EQ(r.error, static_cast<std::uint32_t>(winerr::InvalidName)) << bad;
-    EXPECT_EQ(fs().FindFile(bad).status, FindStatus::Error) << bad;
-  }
-}
-
-TEST_F(FileSystemContract, TrailingDotsAndSpacesOfANameAreDropped) {
-  b->PutFile(dir + "\\demo.dem", "d");
-  ExpectFound(fs().FindFile(dir + "\\demo.dem."), "demo.dem");
-  ExpectFound(fs().FindFile(dir + "\\demo.dem  "), "demo.dem");
-  ExpectMiss(fs().FindFile(dir + "\\ demo.dem"));
+  EXPECT_EQ(fs().FindEntry(dir + "\\" + shortFolder).name, "Quite Long Folder");
+  EXPECT_EQ(fs().FindEntry(dir + "\\" + shortFolder + "\\INNER.TXT").name, "inner.txt");
 }
 
 TEST_F(FileSystemContract, MakeFolderCreatesOneLevel) {
-  EXPECT_EQ(fs().MakeFolder(dir + "\\New Folder"), 0u);
-  ExpectFound(fs().FindEntry(dir + "\\new folder"), "New Folder");
-  EXPECT_EQ(fs().MakeFolder(dir + "\\NEW FOLDER"), static_cast<std::uint32_t>(winerr::AlreadyExists));
-  EXPECT_EQ(fs().MakeFolder(dir + "\\Missing\\Child"),
-            static_cast<std::uint32_t>(winerr::PathNotFound));
-  ExpectMiss(fs().FindEntry(dir + "\\Missing"));
   b->PutFile(dir + "\\taken", "f");
-  EXPECT_EQ(fs().MakeFolder(dir + "\\taken"), static_cast<std::uint32_t>(winerr::AlreadyExists));
+  EXPECT_EQ(fs().MakeFolder(dir + "\\New Folder"), 0u);
+  EXPECT_EQ(fs().FindEntry(dir + "\\new folder").name, "New Folder");
+  EXPECT_EQ(fs().MakeFolder(dir + "\\NEW FOLDER"), Code(winerr::AlreadyExists));
+  EXPECT_EQ(fs().MakeFolder(dir + "\\taken"), Code(winerr::AlreadyExists));
+  EXPECT_EQ(fs().MakeFolder(dir + "\\Missing\\Child"), Code(winerr::PathNotFound));
+  EXPECT_EQ(fs().FindEntry(dir + "\\Missing").status, FindStatus::NotFound);
 }
 
-TEST_F(FileSystemContract, CopyAndMoveReplaceTheDestination) {
+TEST_F(FileSystemContract, CopyMoveAndRemoveReplaceOrDeleteFilesOnly) {
   b->PutFile(dir + "\\source.dem", "new data");
   b->PutFile(dir + "\\target.dem", "old data that is longer");
-  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\target.dem"), 0u);
-  EXPECT_EQ(b->Content(dir + "\\target.dem"), "new data");
-  EXPECT_EQ(b->Content(dir + "\\source.dem"), "new data");
-  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\fresh.dem"), 0u);
-  EXPECT_EQ(b->Content(dir + "\\fresh.dem"), "new data");
-  EXPECT_EQ(fs().Copy(dir + "\\absent.dem", dir + "\\other.dem"),
-            static_cast<std::uint32_t>(winerr::FileNotFound));
-  ExpectMiss(fs().FindFile(dir + "\\other.dem"));
-
   b->PutFile(dir + "\\moving.dem", "moved");
-  EXPECT_EQ(fs().Move(dir + "\\moving.dem", dir + "\\target.dem"), 0u);
-  EXPECT_EQ(b->Content(dir + "\\target.dem"), "moved");
-  ExpectMiss(fs().FindFile(dir + "\\moving.dem"));
-  EXPECT_EQ(fs().Move(dir + "\\moving.dem", dir + "\\target.dem"),
-            static_cast<std::uint32_t>(winerr::FileNotFound));
+  b->PutFile(dir + "\\old.dem", "old");
+  b->PutFile(dir + "\\gone.dem", "x");
+  b->PutFolder(dir + "\\Folder");
+  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\target.dem"), 0u);
+  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\fresh.dem"), 0u);
+  EXPECT_EQ(fs().Copy(dir + "\\absent.dem", dir + "\\other.dem"), Code(winerr::FileNotFound));
+  EXPECT_EQ(fs().Move(dir + "\\moving.dem", dir + "\\old.dem"), 0u);
+  EXPECT_EQ(fs().Move(dir + "\\moving.dem", dir + "\\old.dem"), Code(winerr::FileNotFound));
+  EXPECT_EQ(fs().Remove(dir + "\\GONE.dem"), 0u);
+  EXPECT_EQ(fs().Remove(dir + "\\gone.dem"), Code(winerr::FileNotFound));
+  EXPECT_EQ(fs().Remove(dir + "\\Folder"), Code(winerr::AccessDenied));
+  const std::pair<const char*, const char*> contents[] = {
+      {"source.dem", "new data"}, {"target.dem", "new data"}, {"fresh.dem", "new data"},
+      {"old.dem", "moved"},       {"moving.dem", nullptr},    {"other.dem", nullptr},
+      {"gone.dem", nullptr}};
+  for (const auto& [name, content] : contents) {
+    const std::string path = dir + "\\" + name;
+    EXPECT_EQ(b->Content(path), content ? std::optional<std::string>(content) : std::nullopt);
+  }
 }
 
 TEST_F(FileSystemContract, ReadOnlyFilesAreNotReplacedOrRemoved) {
   b->PutFile(dir + "\\source.dem", "new");
   b->PutFile(dir + "\\locked.dem", "old", {.readOnly = true});
-  EXPECT_EQ(fs().Remove(dir + "\\locked.dem"), static_cast<std::uint32_t>(winerr::AccessDenied));
+  EXPECT_EQ(fs().Remove(dir + "\\locked.dem"), Code(winerr::AccessDenied));
   EXPECT_EQ(b->Content(dir + "\\locked.dem"), "old");
   if (!b->ReadOnlyIsProtected()) GTEST_SKIP() << "read-only files are writable for this user";
-  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\locked.dem"),
-            static_cast<std::uint32_t>(winerr::AccessDenied));
+  EXPECT_EQ(fs().Copy(dir + "\\source.dem", dir + "\\locked.dem"), Code(winerr::AccessDenied));
   EXPECT_EQ(b->Content(dir + "\\locked.dem"), "old");
-}
-
-TEST_F(FileSystemContract, RemoveDeletesFilesOnly) {
-  b->PutFile(dir + "\\gone.dem", "x");
-  EXPECT_EQ(fs().Remove(dir + "\\GONE.dem"), 0u);
-  ExpectMiss(fs().FindFile(dir + "\\gone.dem"));
-  EXPECT_EQ(fs().Remove(dir + "\\gone.dem"), static_cast<std::uint32_t>(winerr::FileNotFound));
-  b->PutFolder(dir + "\\Folder");
-  EXPECT_EQ(fs().Remove(dir + "\\Folder"), static_cast<std::uint32_t>(winerr::AccessDenied));
 }
 
 }  // namespace

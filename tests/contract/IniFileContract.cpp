@@ -1,110 +1,90 @@
+#include <optional>
 #include <string>
 
-#include "tests/contract/ContractTest.h"
+#include "tests/contract/Binding.h"
 
 namespace rd::contract {
 namespace {
 
 class IniFileContract : public ContractTest {
  protected:
-  void SetUp() override {
-    ContractTest::SetUp();
-    file = b->ScratchFolder() + "\\settings.ini";
-  }
+  IniFile& ini() { return b->ports().ini; }
 
   // What the settings store does: a 255-character buffer, the count taken as the length.
   std::string Read(const std::string& section, const std::string& entry,
-                   const std::string& defaultText, std::uint32_t* count = nullptr) {
+                   const std::string& defaultText) {
     char buffer[255];
-    const std::uint32_t n = b->ini().GetString(section, entry, defaultText, buffer, 255, file);
-    if (count) *count = n;
-    return std::string(buffer, n);
+    return std::string(buffer, ini().GetString(section, entry, defaultText, buffer, 255, file));
   }
 
-  std::string file;
+  const std::string file = b->ScratchFolder() + "\\settings.ini";
 };
 
-TEST_F(IniFileContract, WrittenEntriesReadBackWithTheirCount) {
-  ASSERT_TRUE(b->ini().WriteString("Software\\Test", "Name", "some value", file));
-  ASSERT_TRUE(b->ini().WriteString("Software\\Test", "Other", "2", file));
-  ASSERT_TRUE(b->ini().WriteString("Elsewhere", "Name", "elsewhere", file));
-  std::uint32_t count = 0;
-  EXPECT_EQ(Read("Software\\Test", "Name", "dflt", &count), "some value");
-  EXPECT_EQ(count, 10u);
-  EXPECT_EQ(Read("SOFTWARE\\test", "nAME", "dflt"), "some value");
-  EXPECT_EQ(Read("Elsewhere", "Name", "dflt"), "elsewhere");
+TEST_F(IniFileContract, TextsReadBackTrimmedCutAndUnquotedOrAsTheDefault) {
+  EXPECT_EQ(Read("Section", "Entry", "fallback"), "fallback");  // no file yet
+  struct Case {
+    std::string section, entry;
+    std::optional<std::string> stored;
+    std::string defaultText, read;
+  };
+  const Case cases[] = {
+      {"Software\\Test", "Name", "some value", "dflt", "some value"},
+      {"SOFTWARE\\test", "nAME", std::nullopt, "dflt", "some value"},
+      {"Software\\Test", "Other", "2", "", "2"},
+      {"Elsewhere", "Name", "elsewhere", "dflt", "elsewhere"},
+      {"Software\\Test", "Missing", std::nullopt, "fallback", "fallback"},
+      {"Missing", "Name", std::nullopt, "other", "other"},
+      {"Software\\Test", "Missing", std::nullopt, "", ""},
+      // Cut to the capacity less one.
+      {"S", "Long", std::string(300, 'x'), "", std::string(254, 'x')},
+      {"S", "Missing", std::nullopt, std::string(260, 'd'), std::string(254, 'd')},
+      // Blanks around a text and a matching pair of quotes are dropped.
+      {"S", "Padded", "  inner text  ", "", "inner text"},
+      {"S", "Quoted", "\"quoted\"", "", "quoted"},
+      {"S", "Single", "'single'", "", "single"},
+      {"S", "Half", "\"half", "", "\"half"},
+      {"S", "Inner", "\"a\" b \"c\"", "", "a\" b \"c"},
+      // A default loses its trailing spaces (not its leading ones) and its quotes.
+      {"S", "Missing", std::nullopt, "  default  ", "  default"},
+      {"S", "Missing", std::nullopt, "\"C:\\a b.dem\"", "C:\\a b.dem"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(!c.stored || ini().WriteString(c.section, c.entry, *c.stored, file));
+  }
+  for (const Case& c : cases) {
+    EXPECT_EQ(Read(c.section, c.entry, c.defaultText), c.read) << c.section << "\\" << c.entry;
+  }
+  char small[4];
+  EXPECT_EQ(ini().GetString("S", "Long", "", small, 4, file), 3u);
+  EXPECT_EQ(std::string(small), "xxx");
 
-  ASSERT_TRUE(b->ini().WriteString("Software\\Test", "NAME", "replaced", file));
+  ASSERT_TRUE(ini().WriteString("Software\\Test", "NAME", "replaced", file));
   EXPECT_EQ(Read("Software\\Test", "Name", ""), "replaced");
   EXPECT_EQ(Read("Software\\Test", "Other", ""), "2");
 }
 
-TEST_F(IniFileContract, MissingEntriesGiveTheDefault) {
-  std::uint32_t count = 99;
-  EXPECT_EQ(Read("Section", "Entry", "fallback", &count), "fallback");  // no file yet
-  EXPECT_EQ(count, 8u);
-  ASSERT_TRUE(b->ini().WriteString("Section", "Present", "yes", file));
-  EXPECT_EQ(Read("Section", "Entry", "fallback"), "fallback");
-  EXPECT_EQ(Read("Missing", "Present", "other"), "other");
-  EXPECT_EQ(Read("Section", "Entry", "", &count), "");
-  EXPECT_EQ(count, 0u);
-}
-
-TEST_F(IniFileContract, LongTextIsCutToTheCapacityLessOne) {
-  const std::string text(300, 'x');
-  ASSERT_TRUE(b->ini().WriteString("S", "Long", text, file));
-  std::uint32_t count = 0;
-  EXPECT_EQ(Read("S", "Long", "", &count), std::string(254, 'x'));
-  EXPECT_EQ(count, 254u);
-  EXPECT_EQ(Read("S", "Missing", std::string(260, 'd'), &count), std::string(254, 'd'));
-  EXPECT_EQ(count, 254u);
-
-  char small[4];
-  EXPECT_EQ(b->ini().GetString("S", "Long", "", small, 4, file), 3u);
-  EXPECT_EQ(std::string(small), "xxx");
-}
-
-TEST_F(IniFileContract, BlanksAroundTextAndMatchingQuotesAreDropped) {
-  ASSERT_TRUE(b->ini().WriteString("S", "Padded", "  inner text  ", file));
-  ASSERT_TRUE(b->ini().WriteString("S", "Quoted", "\"quoted\"", file));
-  ASSERT_TRUE(b->ini().WriteString("S", "Single", "'single'", file));
-  ASSERT_TRUE(b->ini().WriteString("S", "Half", "\"half", file));
-  ASSERT_TRUE(b->ini().WriteString("S", "Inner", "\"a\" b \"c\"", file));
-  EXPECT_EQ(Read("S", "Padded", ""), "inner text");
-  EXPECT_EQ(Read("S", "Quoted", ""), "quoted");
-  EXPECT_EQ(Read("S", "Single", ""), "single");
-  EXPECT_EQ(Read("S", "Half", ""), "\"half");
-  EXPECT_EQ(Read("S", "Inner", ""), "a\" b \"c");
-  // A default loses its trailing spaces (not its leading ones) and its quotes.
-  EXPECT_EQ(Read("S", "Missing", "  default  "), "  default");
-  EXPECT_EQ(Read("S", "Missing", "\"C:\\a b.dem\""), "C:\\a b.dem");
-}
-
-TEST_F(IniFileContract, NumbersReadTheirLeadingDigits) {
-  ASSERT_TRUE(b->ini().WriteString("N", "Plain", "640", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Negative", "-12", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Trailing", "12abc", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Word", "abc", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Empty", "", file));
-  EXPECT_EQ(b->ini().GetInt("N", "Plain", 0, file), 640u);
-  EXPECT_EQ(b->ini().GetInt("N", "Negative", 0, file), static_cast<std::uint32_t>(-12));
-  EXPECT_EQ(b->ini().GetInt("N", "Trailing", 0, file), 12u);
-  EXPECT_EQ(b->ini().GetInt("N", "Word", 7, file), 0u);
-  EXPECT_EQ(b->ini().GetInt("N", "Missing", 7, file), 7u);
-  EXPECT_EQ(b->ini().GetInt("N", "Missing", -1, file), 0xFFFFFFFFu);
-  EXPECT_EQ(b->ini().GetInt("Nowhere", "Plain", 0, file), 0u);
-  EXPECT_EQ(b->ini().GetInt("N", "Empty", 5, file), 5u);  // an empty entry counts as missing
-}
-
-TEST_F(IniFileContract, NumbersMayCarryASignOrABase) {
-  ASSERT_TRUE(b->ini().WriteString("N", "Plus", "+5", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Hex", "0x1F", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Padded", " 12 ", file));
-  ASSERT_TRUE(b->ini().WriteString("N", "Quoted", "\"34\"", file));
-  EXPECT_EQ(b->ini().GetInt("N", "Plus", 0, file), 5u);
-  EXPECT_EQ(b->ini().GetInt("N", "Hex", 0, file), 31u);
-  EXPECT_EQ(b->ini().GetInt("N", "Padded", 0, file), 12u);
-  EXPECT_EQ(b->ini().GetInt("N", "Quoted", 0, file), 34u);
+TEST_F(IniFileContract, NumbersReadTheirLeadingDigitsWithASignOrABase) {
+  struct Case {
+    const char* entry;
+    const char* stored;  // null: not written
+    std::int32_t defaultValue;
+    std::uint32_t read;
+  };
+  const Case cases[] = {
+      {"Plain", "640", 0, 640},     {"Negative", "-12", 0, static_cast<std::uint32_t>(-12)},
+      {"Plus", "+5", 0, 5},         {"Hex", "0x1F", 0, 31},
+      {"Padded", " 12 ", 0, 12},    {"Quoted", "\"34\"", 0, 34},
+      {"Trailing", "12abc", 0, 12}, {"Word", "abc", 7, 0},
+      {"Empty", "", 5, 5},  // an empty entry counts as missing
+      {"Missing", nullptr, 7, 7},   {"Missing", nullptr, -1, 0xFFFFFFFFu},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(!c.stored || ini().WriteString("N", c.entry, c.stored, file));
+  }
+  for (const Case& c : cases) {
+    EXPECT_EQ(ini().GetInt("N", c.entry, c.defaultValue, file), c.read) << c.entry;
+  }
+  EXPECT_EQ(ini().GetInt("Nowhere", "Plain", 0, file), 0u);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/ports/WinErrors.h"
-#include "tests/contract/ContractTest.h"
+#include "tests/contract/Binding.h"
 
 namespace rd::contract {
 namespace {
@@ -11,6 +11,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::int32_t kBadPathname = 161;
+constexpr std::uint32_t kWriteOnly = regaccess::SetValue | regaccess::CreateSubKey;
 
 Bytes Text(const std::string& s, bool terminated = true) {
   Bytes out(s.begin(), s.end());
@@ -20,208 +21,138 @@ Bytes Text(const std::string& s, bool terminated = true) {
 
 class RegistryContract : public ContractTest {
  protected:
-  Registry& reg() { return b->registry(); }
+  Registry& reg() { return b->ports().registry; }
 
-  RegKey Open(const std::string& path, std::uint32_t access = regaccess::QueryValue) {
-    RegKey key = 0;
-    EXPECT_EQ(reg().OpenKey(regroot::CurrentUser, path, access, key), winerr::Success) << path;
-    return key;
+  // A value read through key with a buffer of ample capacity.
+  Bytes Query(RegKey key, const std::string& name, std::uint32_t& type) {
+    Bytes buffer(1024);
+    auto size = static_cast<std::uint32_t>(buffer.size());
+    EXPECT_EQ(reg().QueryValue(key, name, &type, buffer.data(), size), winerr::Success) << name;
+    buffer.resize(size);
+    return buffer;
   }
 
-  // A value's type and bytes read with a buffer of ample capacity.
-  std::int32_t Read(const std::string& path, const std::string& name, std::uint32_t& type,
-                    Bytes& data) {
-    RegKey key = 0;
-    const auto open = reg().OpenKey(regroot::CurrentUser, path, regaccess::QueryValue, key);
-    if (open != winerr::Success) return open;
-    Bytes buffer(1024, 0xCC);
-    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
-    const auto status = reg().QueryValue(key, name, &type, buffer.data(), size);
-    EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-    if (status == winerr::Success) data.assign(buffer.begin(), buffer.begin() + size);
-    return status;
-  }
+  const std::string base = b->ScratchKey();
 };
 
-TEST_F(RegistryContract, CreateMakesEveryMissingKeyAndNamesIgnoreCase) {
-  const std::string base = b->ScratchKey();
+TEST_F(RegistryContract, KeyPathsIgnoreCaseAndExtraBackslashesButNotALeadingOne) {
   RegKey key = 0;
-  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\One\\Two\\Three",
-                            regaccess::SetValue | regaccess::CreateSubKey, key),
-            winerr::Success);
-  const std::uint8_t data[] = {'x', 0};
-  EXPECT_EQ(reg().SetValue(key, "MixedCase", regtype::Sz, data, 2), winerr::Success);
-  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-
-  EXPECT_EQ(reg().CloseKey(Open(base + "\\One")), winerr::Success);
-  EXPECT_EQ(reg().CloseKey(Open(base + "\\ONE\\two")), winerr::Success);
-  std::uint32_t type = 0;
-  Bytes read;
-  ASSERT_EQ(Read(base + "\\one\\TWO\\three", "mixedCASE", type, read), winerr::Success);
-  EXPECT_EQ(type, regtype::Sz);
-  EXPECT_EQ(read, Text("x"));
-
-  // Creating an existing key opens it; its values stay.
-  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\One\\Two\\Three",
-                            regaccess::SetValue | regaccess::CreateSubKey, key),
+  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\One\\Two", kWriteOnly, key),
             winerr::Success);
   EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-  EXPECT_EQ(Read(base + "\\One\\Two\\Three", "MixedCase", type, read), winerr::Success);
+  struct Case {
+    bool create;
+    std::string path;
+    std::int32_t status;
+  };
+  const Case cases[] = {
+      {false, base + "\\One", winerr::Success},  // made on the way
+      {false, base + "\\ONE\\two", winerr::Success},
+      {false, base + "\\One\\Two\\", winerr::Success},
+      {false, base + "\\\\One", winerr::Success},
+      {false, "", winerr::Success},  // the root itself
+      {false, base + "\\Nowhere", winerr::FileNotFound},
+      {false, base + "\\Nowhere\\Deeper", winerr::FileNotFound},
+      {false, "\\" + base, kBadPathname},
+      {true, "\\" + base + "\\New", kBadPathname},
+  };
+  for (const Case& c : cases) {
+    const std::string& path = c.path;
+    key = 0;
+    const auto status = c.create
+                            ? reg().CreateKey(regroot::CurrentUser, path, kWriteOnly, key)
+                            : reg().OpenKey(regroot::CurrentUser, path, regaccess::QueryValue, key);
+    EXPECT_EQ(status, c.status) << path;
+    if (status == winerr::Success) {
+      EXPECT_EQ(reg().CloseKey(key), winerr::Success) << path;
+    }
+  }
 }
 
-TEST_F(RegistryContract, MissingKeysAndValuesAnswerFileNotFound) {
-  const std::string base = b->ScratchKey();
-  RegKey key = 0;
-  EXPECT_EQ(reg().OpenKey(regroot::CurrentUser, base + "\\Nowhere", regaccess::QueryValue, key),
-            winerr::FileNotFound);
-  EXPECT_EQ(reg().OpenKey(regroot::CurrentUser, base + "\\Nowhere\\Deeper",
-                          regaccess::QueryValue, key),
-            winerr::FileNotFound);
-
-  key = Open(base);
-  std::uint8_t buffer[16] = {};
-  std::uint32_t size = sizeof buffer;
-  EXPECT_EQ(reg().QueryValue(key, "Missing", nullptr, buffer, size), winerr::FileNotFound);
-  size = 0;
-  EXPECT_EQ(reg().QueryValue(key, "Missing", nullptr, buffer, size), winerr::FileNotFound);
-  // The unnamed value of a key is missing until it is set.
-  size = sizeof buffer;
-  EXPECT_EQ(reg().QueryValue(key, "", nullptr, buffer, size), winerr::FileNotFound);
-  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-}
-
-TEST_F(RegistryContract, TooSmallBufferAnswersMoreDataWithTheSizeNeeded) {
-  const std::string base = b->ScratchKey();
+TEST_F(RegistryContract, QueryAnswersTypeSizeAndBytesAsStored) {
   b->PutValue(base, "Text", regtype::Sz, Text("abcdef"));
   b->PutValue(base, "Number", regtype::Dword, {0x80, 0x02, 0, 0});
-  const RegKey key = Open(base);
-
-  std::uint8_t buffer[32];
-  std::memset(buffer, 0xCC, sizeof buffer);
-  std::uint32_t type = 0;
-  std::uint32_t size = 0;
-  EXPECT_EQ(reg().QueryValue(key, "Text", &type, buffer, size), winerr::MoreData);
-  EXPECT_EQ(size, 7u);
-  EXPECT_EQ(type, regtype::Sz);
-  size = 3;
-  EXPECT_EQ(reg().QueryValue(key, "Text", &type, buffer, size), winerr::MoreData);
-  EXPECT_EQ(size, 7u);
-  size = 7;
-  ASSERT_EQ(reg().QueryValue(key, "Text", &type, buffer, size), winerr::Success);
-  EXPECT_EQ(size, 7u);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7), std::string("abcdef\0", 7));
-
-  size = 2;
-  EXPECT_EQ(reg().QueryValue(key, "Number", &type, buffer, size), winerr::MoreData);
-  EXPECT_EQ(size, 4u);
-  size = sizeof buffer;
-  ASSERT_EQ(reg().QueryValue(key, "Number", &type, buffer, size), winerr::Success);
-  EXPECT_EQ(type, regtype::Dword);
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(buffer[0], 0x80);
-  EXPECT_EQ(buffer[1], 0x02);
-  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-}
-
-TEST_F(RegistryContract, SizesAreTheBytesStoredTerminatorOrNot) {
-  const std::string base = b->ScratchKey();
   b->PutValue(base, "Bare", regtype::Sz, Text("abc", false));
   b->PutValue(base, "Empty", regtype::Sz, {});
   b->PutValue(base, "Flag", regtype::Binary, {0xFF, 0xFF});
-
-  std::uint32_t type = 0;
-  Bytes read;
-  ASSERT_EQ(Read(base, "Empty", type, read), winerr::Success);
-  EXPECT_TRUE(read.empty());
-  EXPECT_EQ(type, regtype::Sz);
-  ASSERT_EQ(Read(base, "Flag", type, read), winerr::Success);
-  EXPECT_EQ(type, regtype::Binary);
-  EXPECT_EQ(read, (Bytes{0xFF, 0xFF}));
-
-  // A text stored without its terminator is answered as stored; with room to spare the
-  // buffer gets a terminator that the size does not count.
-  const RegKey key = Open(base);
-  std::uint8_t buffer[8];
-  std::memset(buffer, 0xCC, sizeof buffer);
-  std::uint32_t size = 3;
-  ASSERT_EQ(reg().QueryValue(key, "Bare", &type, buffer, size), winerr::Success);
-  EXPECT_EQ(size, 3u);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "abc");
-  EXPECT_EQ(buffer[3], 0xCC);
-  size = sizeof buffer;
-  ASSERT_EQ(reg().QueryValue(key, "Bare", &type, buffer, size), winerr::Success);
-  EXPECT_EQ(size, 3u);
-  EXPECT_EQ(buffer[3], 0);
-  EXPECT_EQ(buffer[4], 0xCC);
-  std::memset(buffer, 0xCC, sizeof buffer);
-  size = sizeof buffer;
-  ASSERT_EQ(reg().QueryValue(key, "Flag", &type, buffer, size), winerr::Success);
-  EXPECT_EQ(size, 2u);
-  EXPECT_EQ(buffer[2], 0xCC);
+  struct Case {
+    const char* name;
+    std::uint32_t capacity;
+    std::int32_t status;
+    std::uint32_t type, size;
+    std::string buffer;  // what the buffer starts with afterwards; \xCC: left alone
+  };
+  const Case cases[] = {
+      // Too small a buffer learns the size it needs, the terminator counted.
+      {"Text", 0, winerr::MoreData, regtype::Sz, 7, ""},
+      {"Text", 3, winerr::MoreData, regtype::Sz, 7, ""},
+      {"Text", 7, winerr::Success, regtype::Sz, 7, std::string("abcdef\0", 7)},
+      {"Number", 2, winerr::MoreData, regtype::Dword, 4, ""},
+      {"Number", 32, winerr::Success, regtype::Dword, 4, std::string("\x80\x02\0\0", 4)},
+      // A text stored without its terminator is answered as stored; with room to spare the
+      // buffer gets a terminator that the size does not count.
+      {"Bare", 3, winerr::Success, regtype::Sz, 3, "abc\xCC"},
+      {"Bare", 8, winerr::Success, regtype::Sz, 3, std::string("abc\0\xCC", 5)},
+      {"Empty", 32, winerr::Success, regtype::Sz, 0, ""},
+      {"Flag", 32, winerr::Success, regtype::Binary, 2, "\xFF\xFF\xCC"},
+      // The unnamed value of a key is missing until it is set.
+      {"Missing", 16, winerr::FileNotFound, 0, 0, ""},
+      {"Missing", 0, winerr::FileNotFound, 0, 0, ""},
+      {"", 16, winerr::FileNotFound, 0, 0, ""},
+  };
+  RegKey key = 0;
+  ASSERT_EQ(reg().OpenKey(regroot::CurrentUser, base, regaccess::QueryValue, key), winerr::Success);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " in " + std::to_string(c.capacity));
+    std::uint8_t buffer[32];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    std::uint32_t type = 0;
+    std::uint32_t size = c.capacity;
+    ASSERT_EQ(reg().QueryValue(key, c.name, &type, buffer, size), c.status);
+    if (c.status == winerr::FileNotFound) continue;
+    EXPECT_EQ(type, c.type);
+    EXPECT_EQ(size, c.size);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), c.buffer.size()), c.buffer);
+  }
   EXPECT_EQ(reg().CloseKey(key), winerr::Success);
 }
 
-TEST_F(RegistryContract, KeyPathsMayNotStartWithABackslash) {
-  const std::string base = b->ScratchKey();
-  b->PutValue(base + "\\Inner", "V", regtype::Sz, Text("v"));
+TEST_F(RegistryContract, SetStoresTypeAndBytesAndReplacesUnderAnyCase) {
   RegKey key = 0;
-  EXPECT_EQ(reg().OpenKey(regroot::CurrentUser, "\\" + base, regaccess::QueryValue, key),
-            kBadPathname);
-  EXPECT_EQ(reg().CreateKey(regroot::CurrentUser, "\\" + base + "\\New", regaccess::SetValue,
-                            key),
-            kBadPathname);
-  // Trailing backslashes and doubled ones inside are read past.
-  EXPECT_EQ(reg().CloseKey(Open(base + "\\Inner\\")), winerr::Success);
-  EXPECT_EQ(reg().CloseKey(Open(base + "\\\\Inner")), winerr::Success);
-  // The empty path opens the root itself.
-  EXPECT_EQ(reg().CloseKey(Open("")), winerr::Success);
-}
-
-TEST_F(RegistryContract, SetStoresTypeAndBytesAsGivenAndReplaces) {
-  const std::string base = b->ScratchKey();
-  RegKey key = 0;
-  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\Set",
-                            regaccess::SetValue | regaccess::CreateSubKey, key),
+  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\Set", kWriteOnly, key),
             winerr::Success);
   const Bytes text = Text("abc");  // REG_SZ: the length plus its terminator
-  EXPECT_EQ(reg().SetValue(key, "", regtype::Sz, text.data(), 4), winerr::Success);
   const Bytes number{0xFF, 0xFF, 0xFF, 0xFF};
-  EXPECT_EQ(reg().SetValue(key, "Value", regtype::Sz, text.data(), 4), winerr::Success);
-  EXPECT_EQ(reg().SetValue(key, "VALUE", regtype::Dword, number.data(), 4), winerr::Success);
+  EXPECT_EQ(reg().SetValue(key, "", regtype::Sz, text.data(), 4), winerr::Success);
+  EXPECT_EQ(reg().SetValue(key, "MixedCase", regtype::Sz, text.data(), 4), winerr::Success);
+  EXPECT_EQ(reg().SetValue(key, "MIXEDCASE", regtype::Dword, number.data(), 4), winerr::Success);
   EXPECT_EQ(reg().CloseKey(key), winerr::Success);
-
+  // Creating an existing key opens it; its values stay.
+  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base + "\\SET", regaccess::QueryValue, key),
+            winerr::Success);
   std::uint32_t type = 0;
-  Bytes read;
-  ASSERT_EQ(Read(base + "\\Set", "", type, read), winerr::Success);
+  EXPECT_EQ(Query(key, "", type), text);
   EXPECT_EQ(type, regtype::Sz);
-  EXPECT_EQ(read, text);
-  ASSERT_EQ(Read(base + "\\Set", "value", type, read), winerr::Success);
+  EXPECT_EQ(Query(key, "mixedCASE", type), number);
   EXPECT_EQ(type, regtype::Dword);
-  EXPECT_EQ(read, number);
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
 }
 
 TEST_F(RegistryContract, HandlesOnlyAllowWhatTheyWereOpenedFor) {
-  const std::string base = b->ScratchKey();
   b->PutValue(base, "Text", regtype::Sz, Text("abc"));
   const std::uint8_t data[] = {'z', 0};
-
-  const RegKey readOnly = Open(base, regaccess::QueryValue);
-  EXPECT_EQ(reg().SetValue(readOnly, "Text", regtype::Sz, data, 2), winerr::AccessDenied);
-  EXPECT_EQ(reg().CloseKey(readOnly), winerr::Success);
-
-  RegKey writeOnly = 0;
-  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base,
-                            regaccess::SetValue | regaccess::CreateSubKey, writeOnly),
-            winerr::Success);
+  RegKey key = 0;
+  ASSERT_EQ(reg().CreateKey(regroot::CurrentUser, base, kWriteOnly, key), winerr::Success);
   std::uint8_t buffer[16];
   std::uint32_t size = sizeof buffer;
-  EXPECT_EQ(reg().QueryValue(writeOnly, "Text", nullptr, buffer, size), winerr::AccessDenied);
-  EXPECT_EQ(reg().CloseKey(writeOnly), winerr::Success);
+  EXPECT_EQ(reg().QueryValue(key, "Text", nullptr, buffer, size), winerr::AccessDenied);
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
 
+  ASSERT_EQ(reg().OpenKey(regroot::CurrentUser, base, regaccess::QueryValue, key), winerr::Success);
+  EXPECT_EQ(reg().SetValue(key, "Text", regtype::Sz, data, 2), winerr::AccessDenied);
   std::uint32_t type = 0;
-  Bytes read;
-  ASSERT_EQ(Read(base, "Text", type, read), winerr::Success);
-  EXPECT_EQ(read, Text("abc"));
+  EXPECT_EQ(Query(key, "Text", type), Text("abc"));  // as it was
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
 }
 
 }  // namespace

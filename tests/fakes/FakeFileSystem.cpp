@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "platform/ports/WinErrors.h"
 #include "util/Text.h"
@@ -33,273 +34,197 @@ bool Match(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-constexpr std::string_view kBadChars = "\"<>|";
+// A character no file name can hold (the colon only after a drive letter).
+bool BadChar(char c) {
+  return std::string_view("\"<>|:").find(c) != std::string_view::npos ||
+         static_cast<unsigned char>(c) < 32;
+}
+
+std::string ParentOf(const std::string& key) {
+  const auto cut = key.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : key.substr(0, cut);
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+constexpr auto kInvalidName = static_cast<std::uint32_t>(winerr::InvalidName);
 
 }  // namespace
 
-FakeFileSystem::FakeFileSystem() { AddDrive('C'); }
-
-void FakeFileSystem::Log(const std::string& line) {
+std::optional<std::uint32_t> FakeFileSystem::Call(Op op, const std::string& line) {
   calls_.push_back(line);
   if (sharedLog && line.rfind("find", 0) != 0) sharedLog->push_back("fs " + line);
+  const auto it = std::find_if(failures_.begin(), failures_.end(),
+                               [&](Failure& f) { return f.op == op && f.skip-- == 0; });
+  if (it == failures_.end()) return std::nullopt;
+  const std::uint32_t code = it->code;
+  failures_.erase(it);
+  return code;
 }
 
-std::optional<std::uint32_t> FakeFileSystem::Injected(Op op) {
-  for (auto it = failures_.begin(); it != failures_.end(); ++it) {
-    if (it->op != op) continue;
-    if (it->skip > 0) {
-      --it->skip;
-      continue;
-    }
-    const std::uint32_t code = it->code;
-    failures_.erase(it);
-    return code;
-  }
-  return std::nullopt;
-}
-
-std::uint32_t FakeFileSystem::Parse(const std::string& path, std::string& lowerFull,
-                                    std::string& lowerParent, std::string& leaf,
-                                    bool allowWildcards) const {
+FakeFileSystem::Parsed FakeFileSystem::Parse(const std::string& path, bool allowWildcards) const {
   if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
-    return static_cast<std::uint32_t>(path.rfind("\\\\", 0) == 0 ? winerr::PathNotFound
-                                                                 : winerr::InvalidName);
+    return {path.rfind("\\\\", 0) == 0 ? static_cast<std::uint32_t>(winerr::PathNotFound)
+                                       : kInvalidName};
   }
-  for (char c : path.substr(2)) {
-    if (kBadChars.find(c) != std::string_view::npos || c == ':' ||
-        (static_cast<unsigned char>(c) < 32)) {
-      return winerr::InvalidName;
-    }
-  }
-  const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-  const auto d = drives_.find(drive);
-  if (d == drives_.end()) return winerr::PathNotFound;
-  if (!d->second) return winerr::NotReady;
   std::string rest = path.substr(2);
+  if (std::any_of(rest.begin(), rest.end(), BadChar)) return {kInvalidName};
+  const char drive = Upper(path[0]);
+  const auto d = drives_.find(drive);
+  if (d == drives_.end()) return {winerr::PathNotFound};
+  if (!d->second) return {winerr::NotReady};
   // Windows reads a run of backslashes inside a path as one.
   for (auto run = rest.find("\\\\"); run != std::string::npos; run = rest.find("\\\\", run)) {
     rest.erase(run, 1);
   }
-  if (rest.empty() || rest.front() != '\\') return winerr::InvalidName;
+  if (rest.empty() || rest.front() != '\\') return {kInvalidName};
   while (rest.size() > 1 && rest.back() == '\\') rest.pop_back();
   const auto cut = rest.find_last_of('\\');
-  leaf = rest.substr(cut + 1);
-  const std::string parent = rest.substr(0, cut);
-  if (parent.find_first_of("*?") != std::string::npos) return winerr::InvalidName;
-  if (!allowWildcards && leaf.find_first_of("*?") != std::string::npos) return winerr::InvalidName;
-  lowerParent = util::ToLower(std::string(1, drive) + ":" + parent);
-  lowerFull = util::ToLower(std::string(1, drive) + ":" + rest);
-  if (lowerFull.size() > 2 && lowerFull.back() == '\\') lowerFull.pop_back();
+  Parsed out;
+  out.parent = util::ToLower(std::string(1, drive) + ":" + rest.substr(0, cut));
+  out.leaf = rest.substr(cut + 1);
+  if (rest.substr(0, cut).find_first_of("*?") != std::string::npos ||
+      (!allowWildcards && out.leaf.find_first_of("*?") != std::string::npos)) {
+    return {kInvalidName};
+  }
   // A folder named on the way must exist as a folder; its short 8.3 name names it too.
-  std::string resolved = lowerParent.substr(0, 2);
-  for (std::size_t pos = 2; pos < lowerParent.size();) {
-    const auto next = lowerParent.find('\\', pos + 1);
-    const std::string name = lowerParent.substr(pos + 1, next - pos - 1);
-    std::string candidate = resolved + "\\" + name;
-    auto e = entries_.find(candidate);
+  std::string resolved = out.parent.substr(0, 2);
+  for (std::size_t pos = 2; pos < out.parent.size();) {
+    const auto next = std::min(out.parent.find('\\', pos + 1), out.parent.size());
+    const std::string name = out.parent.substr(pos + 1, next - pos - 1);
+    auto e = entries_.find(resolved + "\\" + name);
     if (e == entries_.end()) {
-      for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-        if (!it->second.shortName.empty() && util::ToLower(it->second.shortName) == name &&
-            it->first.substr(0, it->first.find_last_of('\\')) == resolved) {
-          e = it;
-          candidate = it->first;
-          break;
-        }
-      }
+      e = std::find_if(entries_.begin(), entries_.end(), [&](const auto& kv) {
+        return util::ToLower(kv.second.shortName) == name && ParentOf(kv.first) == resolved;
+      });
     }
-    if (e == entries_.end() || !e->second.folder) return winerr::PathNotFound;
-    resolved = candidate;
-    if (next == std::string::npos) break;
+    if (e == entries_.end() || !e->second.folder) return {winerr::PathNotFound};
+    resolved = e->first;
     pos = next;
   }
-  lowerFull = resolved + lowerFull.substr(lowerParent.size());
-  lowerParent = resolved;
-  return winerr::Success;
+  out.parent = resolved;
+  out.full = out.leaf.empty() ? resolved : resolved + "\\" + util::ToLower(out.leaf);
+  return out;
 }
 
 FindResult FakeFileSystem::Find(const std::string& pattern, bool foldersToo) {
-  Log(std::string(foldersToo ? "findentry " : "findfile ") + pattern);
-  if (auto code = Injected(foldersToo ? Op::FindEntry : Op::FindFile)) {
+  if (auto code = foldersToo ? Call(Op::FindEntry, "findentry " + pattern)
+                             : Call(Op::FindFile, "findfile " + pattern)) {
     return {FindStatus::Error, {}, *code};
   }
-  if (pattern.empty()) return {};
   // As FindFirstFileA answers: a folder part that is no valid name is an error, but the last
   // component is only a mask, so odd characters there, a trailing backslash, a bare drive
   // or a relative name simply match nothing.
   const auto slash = pattern.find_last_of('\\');
-  const std::string head = slash == std::string::npos ? std::string() : pattern.substr(0, slash);
-  std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  if (slash == std::string::npos) return {};
+  const std::string head = pattern.substr(0, slash);
+  std::string mask = pattern.substr(slash + 1);
   for (std::size_t i = 0; i < head.size(); ++i) {
     const char c = head[i];
-    if (kBadChars.find(c) != std::string_view::npos || c == '*' || c == '?' ||
-        static_cast<unsigned char>(c) < 32 || (c == ':' && i != 1)) {
-      return {FindStatus::Error, {}, static_cast<std::uint32_t>(winerr::InvalidName)};
+    if ((BadChar(c) && !(c == ':' && i == 1)) || c == '*' || c == '?') {
+      return {FindStatus::Error, {}, kInvalidName};
     }
   }
-  if (mask.empty() || slash == std::string::npos) return {};
   const bool rooted = (head.size() >= 2 && head[1] == ':') || head.rfind("\\\\", 0) == 0;
-  if (!rooted) return {};  // relative to a current folder the fake does not have
-  for (char c : mask) {
-    if (kBadChars.find(c) != std::string_view::npos || c == ':' ||
-        static_cast<unsigned char>(c) < 32) {
-      return {};
-    }
-  }
+  // A relative name would need a current folder, which the fake does not have.
+  if (mask.empty() || !rooted || std::any_of(mask.begin(), mask.end(), BadChar)) return {};
   // Trailing dots and spaces of a plain name are dropped, as Windows drops them.
   if (mask != "." && mask != ".." && mask.find_first_of("*?") == std::string::npos) {
     while (!mask.empty() && (mask.back() == '.' || mask.back() == ' ')) mask.pop_back();
     if (mask.empty()) return {};
   }
-  std::string full, parent, leaf;
-  const std::uint32_t code = Parse(head + "\\" + mask, full, parent, leaf, true);
-  if (code == static_cast<std::uint32_t>(winerr::PathNotFound)) return {};
-  if (code != 0) return {FindStatus::Error, {}, code};
-  if (leaf.empty()) return {};
-  // Entries in name order, as NTFS lists them.
-  std::vector<const Entry*> candidates;
-  for (const auto& [key, entry] : entries_) {
-    const auto cut = key.find_last_of('\\');
-    if (cut == std::string::npos || key.substr(0, cut) != parent) continue;
-    candidates.push_back(&entry);
-  }
-  std::sort(candidates.begin(), candidates.end(), [](const Entry* a, const Entry* b) {
-    return util::CompareNoCase(a->name, b->name) < 0;
-  });
-  for (const Entry* entry : candidates) {
-    if (entry->attributes.hidden || entry->attributes.system) continue;
-    if (entry->folder && !foldersToo) continue;
-    if (Match(leaf, entry->name) || (!entry->shortName.empty() && Match(leaf, entry->shortName))) {
-      return {FindStatus::Found, entry->name, 0};
+  const Parsed p = Parse(head + "\\" + mask, true);
+  if (p.code == static_cast<std::uint32_t>(winerr::PathNotFound)) return {};
+  if (p.code) return {FindStatus::Error, {}, p.code};
+  // The first match in name order, as NTFS lists them.
+  const Entry* first = nullptr;
+  for (const auto& [key, e] : entries_) {
+    if (ParentOf(key) != p.parent || e.attributes.hidden || e.attributes.system ||
+        (e.folder && !foldersToo)) {
+      continue;
     }
+    if (!Match(p.leaf, e.name) && (e.shortName.empty() || !Match(p.leaf, e.shortName))) continue;
+    if (!first || util::CompareNoCase(e.name, first->name) < 0) first = &e;
   }
-  return {};
+  if (!first) return {};
+  return {FindStatus::Found, first->name, 0};
 }
-
-FindResult FakeFileSystem::FindFile(const std::string& pattern) { return Find(pattern, false); }
-FindResult FakeFileSystem::FindEntry(const std::string& pattern) { return Find(pattern, true); }
 
 std::uint32_t FakeFileSystem::MakeFolder(const std::string& path) {
-  Log("mkdir " + path);
-  if (auto code = Injected(Op::MakeFolder)) return *code;
-  std::string full, parent, leaf;
-  if (const auto code = Parse(path, full, parent, leaf, false)) return code;
-  if (entries_.count(full)) return winerr::AlreadyExists;
-  if (parent.size() > 2 && entries_[parent].writeProtected) return winerr::AccessDenied;
-  Entry e;
-  e.name = leaf;
-  e.folder = true;
-  entries_[full] = e;
+  if (auto code = Call(Op::MakeFolder, "mkdir " + path)) return *code;
+  const Parsed p = Parse(path, false);
+  if (p.code) return p.code;
+  if (entries_.count(p.full)) return winerr::AlreadyExists;
+  entries_[p.full] = Entry{p.leaf, true, {}, {}, {}};
   return 0;
 }
 
-std::uint32_t FakeFileSystem::Copy(const std::string& from, const std::string& to) {
-  Log("copy " + from + " -> " + to);
-  if (auto code = Injected(Op::Copy)) return *code;
-  std::string sFull, sParent, sLeaf, dFull, dParent, dLeaf;
-  if (const auto code = Parse(from, sFull, sParent, sLeaf, false)) return code;
-  const auto src = entries_.find(sFull);
+std::uint32_t FakeFileSystem::Transfer(const std::string& from, const std::string& to, bool move) {
+  if (auto code =
+          Call(move ? Op::Move : Op::Copy, (move ? "move " : "copy ") + from + " -> " + to)) {
+    return *code;
+  }
+  const Parsed s = Parse(from, false), d = Parse(to, false);
+  if (s.code) return s.code;
+  const auto src = entries_.find(s.full);
   if (src == entries_.end()) return winerr::FileNotFound;
-  if (src->second.folder) return winerr::AccessDenied;
-  if (const auto code = Parse(to, dFull, dParent, dLeaf, false)) return code;
-  const auto dst = entries_.find(dFull);
-  if (dst != entries_.end() && (dst->second.folder || dst->second.attributes.readOnly)) {
+  if (d.code) return d.code;
+  const auto dst = entries_.find(d.full);
+  const bool dstTaken = dst != entries_.end();
+  if (src->second.folder || (dstTaken && (dst->second.folder || dst->second.attributes.readOnly))) {
     return winerr::AccessDenied;
   }
-  if (dParent.size() > 2 && entries_[dParent].writeProtected) return winerr::AccessDenied;
-  Entry copy;
-  copy.name = dst != entries_.end() ? dst->second.name : dLeaf;
-  copy.content = src->second.content;
-  if (copyHalfway_) {
-    copyHalfway_ = false;
-    copy.content.resize(copy.content.size() / 2);
-    entries_[dFull] = copy;
-    return copyHalfwayCode_;
-  }
-  entries_[dFull] = copy;
-  return 0;
-}
-
-std::uint32_t FakeFileSystem::Move(const std::string& from, const std::string& to) {
-  Log("move " + from + " -> " + to);
-  if (auto code = Injected(Op::Move)) return *code;
-  std::string sFull, sParent, sLeaf, dFull, dParent, dLeaf;
-  if (const auto code = Parse(from, sFull, sParent, sLeaf, false)) return code;
-  const auto src = entries_.find(sFull);
-  if (src == entries_.end()) return winerr::FileNotFound;
-  if (const auto code = Parse(to, dFull, dParent, dLeaf, false)) return code;
-  const auto dst = entries_.find(dFull);
-  if (dst != entries_.end() && (dst->second.folder || dst->second.attributes.readOnly)) {
-    return winerr::AccessDenied;
-  }
-  if (src->second.folder) return winerr::AccessDenied;
-  Entry moved = src->second;
-  moved.name = dst != entries_.end() ? dst->second.name : dLeaf;
-  entries_.erase(src);
-  entries_[dFull] = moved;
-  return 0;
+  // A copy is a plain new file; a moved one keeps what it was.
+  Entry e = move ? src->second : Entry{};
+  e.content = src->second.content;
+  e.name = dstTaken ? dst->second.name : d.leaf;
+  const auto halfway = move ? std::nullopt : std::exchange(copyHalfway_, std::nullopt);
+  if (move) entries_.erase(src);
+  if (halfway) e.content.resize(e.content.size() / 2);
+  entries_[d.full] = std::move(e);
+  return halfway.value_or(0);
 }
 
 std::uint32_t FakeFileSystem::Remove(const std::string& path) {
-  Log("delete " + path);
-  if (auto code = Injected(Op::Remove)) return *code;
-  std::string full, parent, leaf;
-  if (const auto code = Parse(path, full, parent, leaf, false)) return code;
-  const auto it = entries_.find(full);
+  if (auto code = Call(Op::Remove, "delete " + path)) return *code;
+  const Parsed p = Parse(path, false);
+  if (p.code) return p.code;
+  const auto it = entries_.find(p.full);
   if (it == entries_.end()) return winerr::FileNotFound;
   if (it->second.folder || it->second.attributes.readOnly) return winerr::AccessDenied;
   entries_.erase(it);
   return 0;
 }
 
-void FakeFileSystem::AddDrive(char letter, bool ready) {
-  drives_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = ready;
-}
+void FakeFileSystem::AddDrive(char letter, bool ready) { drives_[Upper(letter)] = ready; }
 
-void FakeFileSystem::AddFolder(const std::string& path, Attributes attributes,
-                               std::string shortName) {
+// Each missing folder on the way to path, path included, spelt as path spells it.
+void FakeFileSystem::AddFolders(const std::string& path) {
   AddDrive(path.at(0));
-  std::string walk;
-  std::size_t pos = path.find('\\');
-  while (pos != std::string::npos) {
-    const std::size_t next = path.find('\\', pos + 1);
+  for (auto pos = path.find('\\'); pos != std::string::npos;) {
+    const auto next = path.find('\\', pos + 1);
     const std::string prefix = path.substr(0, next);
-    const std::string lower = util::ToLower(prefix);
-    if (!entries_.count(lower) && prefix.size() > pos + 1) {
-      Entry e;
-      e.name = prefix.substr(pos + 1);
-      e.folder = true;
-      entries_[lower] = e;
+    if (prefix.size() > pos + 1) {
+      entries_.try_emplace(util::ToLower(prefix), Entry{prefix.substr(pos + 1), true, {}, {}, {}});
     }
     pos = next;
   }
+}
+
+void FakeFileSystem::AddFolder(const std::string& path, FileAttributes attributes,
+                               std::string shortName) {
+  AddFolders(path);
   auto& e = entries_[util::ToLower(path)];
   e.attributes = attributes;
   e.shortName = std::move(shortName);
 }
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& content,
-                             Attributes attributes, std::string shortName) {
+                             FileAttributes attributes, std::string shortName) {
   const auto cut = path.find_last_of('\\');
-  // A folder already there keeps its attributes and short name.
-  if (cut > 2 && !entries_.count(util::ToLower(path.substr(0, cut)))) {
-    AddFolder(path.substr(0, cut));
-  }
-  AddDrive(path.at(0));
-  Entry e;
-  e.name = path.substr(cut + 1);
-  e.content = content;
-  e.attributes = attributes;
-  e.shortName = std::move(shortName);
-  entries_[util::ToLower(path)] = e;
-}
-
-bool FakeFileSystem::Exists(const std::string& path) const {
-  return entries_.count(util::ToLower(path)) > 0;
-}
-
-bool FakeFileSystem::IsFolder(const std::string& path) const {
-  const auto it = entries_.find(util::ToLower(path));
-  return it != entries_.end() && it->second.folder;
+  AddFolders(path.substr(0, cut));  // a folder already there keeps what it was
+  entries_[util::ToLower(path)] =
+      Entry{path.substr(cut + 1), false, attributes, std::move(shortName), content};
 }
 
 std::optional<std::string> FakeFileSystem::Content(const std::string& path) const {
@@ -310,26 +235,10 @@ std::optional<std::string> FakeFileSystem::Content(const std::string& path) cons
 
 std::vector<std::string> FakeFileSystem::List(const std::string& folder) const {
   std::vector<std::string> names;
-  const std::string lower = util::ToLower(folder);
   for (const auto& [key, entry] : entries_) {
-    const auto cut = key.find_last_of('\\');
-    if (cut != std::string::npos && key.substr(0, cut) == lower) names.push_back(entry.name);
+    if (ParentOf(key) == util::ToLower(folder)) names.push_back(entry.name);
   }
   return names;
-}
-
-void FakeFileSystem::FailNext(Op op, std::uint32_t code, int skip) {
-  failures_.push_back(Failure{op, code, skip});
-}
-
-void FakeFileSystem::FailCopyHalfway(std::uint32_t code) {
-  copyHalfway_ = true;
-  copyHalfwayCode_ = code;
-}
-
-void FakeFileSystem::MakeReadOnlyFolder(const std::string& path) {
-  AddFolder(path);
-  entries_[util::ToLower(path)].writeProtected = true;
 }
 
 }  // namespace rd::fakes

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ports/FileSystem.h"
@@ -22,34 +23,34 @@ class FakeFileSystem final : public FileSystem {
  public:
   enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove };
 
-  FakeFileSystem();  // drive C: exists
+  FakeFileSystem() { AddDrive('C'); }
 
-  FindResult FindFile(const std::string& pattern) override;
-  FindResult FindEntry(const std::string& pattern) override;
+  FindResult FindFile(const std::string& pattern) override { return Find(pattern, false); }
+  FindResult FindEntry(const std::string& pattern) override { return Find(pattern, true); }
   std::uint32_t MakeFolder(const std::string& path) override;
-  std::uint32_t Copy(const std::string& from, const std::string& to) override;
-  std::uint32_t Move(const std::string& from, const std::string& to) override;
+  std::uint32_t Copy(const std::string& from, const std::string& to) override {
+    return Transfer(from, to, false);
+  }
+  std::uint32_t Move(const std::string& from, const std::string& to) override {
+    return Transfer(from, to, true);
+  }
   std::uint32_t Remove(const std::string& path) override;
 
   // --- for tests ---
-  using Attributes = FileAttributes;
   void AddDrive(char letter, bool ready = true);
   // Creates the folders on the way too.
-  void AddFolder(const std::string& path, Attributes attributes = {}, std::string shortName = {});
+  void AddFolder(const std::string& path, FileAttributes attributes = {},
+                 std::string shortName = {});
   void AddFile(const std::string& path, const std::string& content = {},
-               Attributes attributes = {}, std::string shortName = {});
-  bool Exists(const std::string& path) const;
-  bool IsFolder(const std::string& path) const;
+               FileAttributes attributes = {}, std::string shortName = {});
   std::optional<std::string> Content(const std::string& path) const;
   // Names in a folder, as spelt.
   std::vector<std::string> List(const std::string& folder) const;
 
   // Makes the n-th next call of op answer code (for Find*: an Error) and do nothing.
-  void FailNext(Op op, std::uint32_t code, int skip = 0);
+  void FailNext(Op op, std::uint32_t code, int skip = 0) { failures_.push_back({op, code, skip}); }
   // The next copy writes half of the file, then answers code (disk full, say).
-  void FailCopyHalfway(std::uint32_t code = 112);
-  // A folder whose contents cannot be written (copies and new folders in it answer 5).
-  void MakeReadOnlyFolder(const std::string& path);
+  void FailCopyHalfway(std::uint32_t code = 112) { copyHalfway_ = code; }
   const std::vector<std::string>& Calls() const { return calls_; }
   std::vector<std::string>* sharedLog = nullptr;  // also appends changes here
 
@@ -57,29 +58,34 @@ class FakeFileSystem final : public FileSystem {
   struct Entry {
     std::string name;
     bool folder = false;
-    Attributes attributes;
+    FileAttributes attributes;
     std::string shortName;
     std::string content;
-    bool writeProtected = false;
   };
   struct Failure {
     Op op;
     std::uint32_t code;
     int skip;
   };
+  // A path split and checked: code is 0, or the error Windows gives for it.
+  struct Parsed {
+    Parsed(std::uint32_t code = 0) : code(code) {}  // implicit: a failure is just its code
+    std::uint32_t code;
+    std::string full, parent;  // lower case, folders resolved to their long names
+    std::string leaf;
+  };
 
-  std::optional<std::uint32_t> Injected(Op op);
-  // Splits and checks a path: answers 0, or the error Windows gives for it.
-  std::uint32_t Parse(const std::string& path, std::string& lowerFull, std::string& lowerParent,
-                      std::string& leaf, bool allowWildcards) const;
+  // Logs a call of op; answers the failure injected for it, if any.
+  std::optional<std::uint32_t> Call(Op op, const std::string& line);
+  Parsed Parse(const std::string& path, bool allowWildcards) const;
   FindResult Find(const std::string& pattern, bool foldersToo);
-  void Log(const std::string& line);
+  std::uint32_t Transfer(const std::string& from, const std::string& to, bool move);
+  void AddFolders(const std::string& path);
 
-  std::map<char, bool> drives_;  // letter (upper) -> ready
+  std::map<char, bool> drives_;           // letter (upper) -> ready
   std::map<std::string, Entry> entries_;  // lower full path -> entry
   std::vector<Failure> failures_;
-  bool copyHalfway_ = false;
-  std::uint32_t copyHalfwayCode_ = 0;
+  std::optional<std::uint32_t> copyHalfway_;
   std::vector<std::string> calls_;
 };
 

@@ -1,8 +1,10 @@
 #include "tests/fakes/FakePorts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "util/Text.h"
 
@@ -69,11 +71,8 @@ std::uint32_t FakeIni::GetInt(const std::string& section, const std::string& ent
   }
   std::uint32_t value = 0;
   for (; i < text.size(); ++i) {
-    const char c = text[i];
-    std::uint32_t digit = 99;
-    if (c >= '0' && c <= '9') digit = static_cast<std::uint32_t>(c - '0');
-    if (c >= 'a' && c <= 'f') digit = static_cast<std::uint32_t>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') digit = static_cast<std::uint32_t>(c - 'A' + 10);
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+    const auto digit = static_cast<std::uint32_t>(std::string_view("0123456789abcdef").find(c));
     if (digit >= base) break;
     value = value * base + digit;
   }
@@ -97,30 +96,22 @@ std::optional<std::string> FakeIni::Get(const std::string& file, const std::stri
   return e->second;
 }
 
-std::intptr_t FakeShell::Execute(WindowHandle owner, const char* operation,
-                                 const std::string& file, const std::string& parameters,
-                                 const std::string& directory, int show) {
-  calls.push_back(Call{owner, operation != nullptr, operation ? operation : "", file, parameters,
-                       directory, show});
+std::intptr_t FakeShell::Execute(WindowHandle owner, const char* operation, const std::string& file,
+                                 const std::string& parameters, const std::string& directory,
+                                 int show) {
+  calls.push_back(Call{owner, operation != nullptr, file, parameters, directory, show});
   if (sharedLog) sharedLog->push_back("shell " + file + " |" + parameters + "| in " + directory);
   return result;
-}
-
-void FakeShell::NotifyAssociationsChanged() {
-  ++associationNotices;
-  if (sharedLog) sharedLog->push_back("shell associations changed");
 }
 
 int FakeDialogs::ShowMessage(const std::string& text, const std::string& title, unsigned style) {
   messages.push_back(Message{text, title, style});
   if (sharedLog) sharedLog->push_back("message " + text);
   if (whileShown) whileShown(messages.back());
-  if (!answers.empty()) {
-    const int a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  return (style & 0xF) == mb::YesNo ? answer::Yes : answer::OK;
+  if (answers.empty()) return (style & 0xF) == mb::YesNo ? answer::Yes : answer::OK;
+  const int a = answers.front();
+  answers.pop_front();
+  return a;
 }
 
 OpenResult FakeDialogs::ShowOpen(const OpenRequest& request) {
@@ -132,38 +123,14 @@ OpenResult FakeDialogs::ShowOpen(const OpenRequest& request) {
   return r;
 }
 
-std::string FakeProcess::ErrorText(std::uint32_t code) {
-  return "System error " + std::to_string(code) + ".";
-}
-
-void FakeProcess::Exit(int code) {
-  ++exitCount;
-  exitCode = code;
-  if (sharedLog) sharedLog->push_back("exit");
-}
-
-TimerId FakeTimer::Start(unsigned intervalMs, std::function<void()> tick) {
-  lastInterval_ = intervalMs;
-  const TimerId id = next_++;
-  timers_[id] = std::move(tick);
-  return id;
-}
-
-void FakeTimer::Stop(TimerId id) { timers_.erase(id); }
-
 void FakeTimer::TickAll() {
-  std::vector<TimerId> ids;
-  for (const auto& [id, tick] : timers_) ids.push_back(id);
-  for (TimerId id : ids) {
-    const auto it = timers_.find(id);
-    if (it == timers_.end()) continue;
-    auto tick = it->second;  // the tick may stop its own timer
-    tick();
+  const auto running = timers_;
+  for (const auto& [id, tick] : running) {
+    if (timers_.count(id)) tick();  // a copy: the tick may stop its own timer
   }
 }
 
-FakePlatform::FakePlatform()
-    : ports{registry, ini, files, shell, dialogs, process, timer, {}} {
+FakePlatform::FakePlatform() : ports{registry, ini, files, shell, dialogs, process, timer, {}} {
   registry.sharedLog = &log;
   files.sharedLog = &log;
   shell.sharedLog = &log;

@@ -36,7 +36,6 @@ class FakeShell final : public Shell {
   struct Call {
     WindowHandle owner;
     bool hasOperation;
-    std::string operation;
     std::string file;
     std::string parameters;
     std::string directory;
@@ -45,7 +44,10 @@ class FakeShell final : public Shell {
   std::intptr_t Execute(WindowHandle owner, const char* operation, const std::string& file,
                         const std::string& parameters, const std::string& directory,
                         int show) override;
-  void NotifyAssociationsChanged() override;
+  void NotifyAssociationsChanged() override {
+    ++associationNotices;
+    if (sharedLog) sharedLog->push_back("shell associations changed");
+  }
 
   std::vector<Call> calls;
   std::intptr_t result = 42;  // what Execute answers
@@ -81,8 +83,14 @@ class FakeProcess final : public ProcessInfo {
   std::string ExeBaseName() override { return exeBaseName; }
   ProgramVersion Version() override { return version; }
   NumberFormat Numbers() override { return numbers; }
-  std::string ErrorText(std::uint32_t code) override;
-  void Exit(int code) override;
+  std::string ErrorText(std::uint32_t code) override {
+    return "System error " + std::to_string(code) + ".";
+  }
+  void Exit(int code) override {
+    ++exitCount;
+    exitCode = code;
+    if (sharedLog) sharedLog->push_back("exit");
+  }
 
   std::string commandLine;
   std::string exeFolder = "C:\\Program Files\\Replaydock";
@@ -96,8 +104,12 @@ class FakeProcess final : public ProcessInfo {
 
 class FakeTimer final : public Timer {
  public:
-  TimerId Start(unsigned intervalMs, std::function<void()> tick) override;
-  void Stop(TimerId id) override;
+  TimerId Start(unsigned intervalMs, std::function<void()> tick) override {
+    lastInterval_ = intervalMs;
+    timers_[next_] = std::move(tick);
+    return next_++;
+  }
+  void Stop(TimerId id) override { timers_.erase(id); }
 
   // Delivers one tick to every running timer (a timer stopped meanwhile gets none).
   void TickAll();

@@ -16,9 +16,13 @@ class FakeRegistry final : public Registry {
   enum class Op { Open, Create, Query, Set, Close };
 
   std::int32_t OpenKey(RegKey root, const std::string& path, std::uint32_t access,
-                       RegKey& key) override;
+                       RegKey& key) override {
+    return Open(Op::Open, root, path, access, key);
+  }
   std::int32_t CreateKey(RegKey root, const std::string& path, std::uint32_t access,
-                         RegKey& key) override;
+                         RegKey& key) override {
+    return Open(Op::Create, root, path, access, key);
+  }
   std::int32_t QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t& size) override;
   std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
@@ -31,11 +35,14 @@ class FakeRegistry final : public Registry {
     std::vector<std::uint8_t> data;
   };
   // Makes the n-th next call of op (0: the very next) answer code and do nothing.
-  void FailNext(Op op, std::int32_t code, int skip = 0);
+  void FailNext(Op op, std::int32_t code, int skip = 0) {
+    failures_.push_back({op, code, skip, {}});
+  }
   // Every call of op whose full key path (root name + "\" + path, e.g. "HKCR\.dem")
   // starts with prefix (letter case ignored) answers code.
-  void FailUnder(Op op, const std::string& prefix, std::int32_t code);
-  void ClearFailures();
+  void FailUnder(Op op, const std::string& prefix, std::int32_t code) {
+    failures_.push_back({op, code, 0, prefix});
+  }
 
   bool KeyExists(RegKey root, const std::string& path) const;
   std::optional<Value> Get(RegKey root, const std::string& path, const std::string& name) const;
@@ -55,12 +62,10 @@ class FakeRegistry final : public Registry {
   void ClearCalls() { calls_.clear(); }
   std::vector<std::string>* sharedLog = nullptr;  // also appends registry writes here
 
-  static std::string RootName(RegKey root);
-
  private:
   struct Node {
-    std::string path;  // as first spelt
-    std::map<std::string, std::pair<std::string, Value>> values;  // lower name -> (name, value)
+    std::string path;                     // as first spelt
+    std::map<std::string, Value> values;  // by lower name
   };
   struct Handle {
     RegKey root;
@@ -72,11 +77,14 @@ class FakeRegistry final : public Registry {
     std::int32_t code;
     int skip;
     std::string prefix;  // empty: a FailNext
-    bool persistent;
   };
 
   std::optional<std::int32_t> Injected(Op op, const std::string& fullPath);
-  bool Resolve(RegKey key, RegKey& root, std::string& lowerPath) const;
+  std::optional<Handle> Resolve(RegKey key) const;
+  // Opens or creates.
+  std::int32_t Open(Op op, RegKey root, const std::string& path, std::uint32_t access, RegKey& key);
+  const Node* NodeAt(RegKey root, const std::string& lowerPath) const;
+  const Value* ValueAt(RegKey root, const std::string& lowerPath, const std::string& name) const;
   void Log(const std::string& line, bool write);
 
   std::map<RegKey, std::map<std::string, Node>> keys_;  // root -> lower path -> node

@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/forms/Host.h"
@@ -17,40 +18,52 @@ class FakeView final : public FormView {
       : name_(std::move(name)), handle_(handle), log_(log), whileModal_(std::move(whileModal)) {}
 
   WindowHandle Handle() const override { return handle_; }
-  void Show() override;
-  void Hide() override;
-  void ShowModal() override;
-  void Close() override;
-
-  bool visible = false;
-  bool closed = false;
+  void Show() override { log_.push_back("show " + name_); }
+  void Hide() override { log_.push_back("hide " + name_); }
+  void ShowModal() override {
+    log_.push_back("modal " + name_);
+    if (whileModal_) whileModal_();
+  }
+  void Close() override {
+    if (!std::exchange(closed_, true)) log_.push_back("close " + name_);  // once
+  }
 
  private:
   std::string name_;
   WindowHandle handle_;
   std::vector<std::string>& log_;
   std::function<void()> whileModal_;
+  bool closed_ = false;
 };
 
 class FakeViewFactory final : public ViewFactory {
  public:
   explicit FakeViewFactory(std::vector<std::string>& log) : log_(log) {}
 
-  std::unique_ptr<FormView> CreateMainView(frmMain& form) override;
+  std::unique_ptr<FormView> CreateMainView(frmMain&) override {
+    ++mainViewsCreated;
+    return Make("main", MainHandle, nullptr);
+  }
   std::unique_ptr<FormView> CreateConfigView(frmConfig& form) override;
-  std::unique_ptr<FormView> CreateSplashView(frmSplash& form) override;
+  std::unique_ptr<FormView> CreateSplashView(frmSplash&) override {
+    return Make("splash", MainHandle + 2, nullptr);
+  }
 
   // What the user does while the configuration window is open; it should end with a
   // press of "&Done". Without one, "&Done" is pressed at once.
   std::function<void(frmConfig&)> whileConfigOpen;
 
   static constexpr WindowHandle MainHandle = 0x1001;
-  static constexpr WindowHandle ConfigHandle = 0x1002;
-  static constexpr WindowHandle SplashHandle = 0x1003;
   int mainViewsCreated = 0;
   int configViewsCreated = 0;
 
  private:
+  std::unique_ptr<FormView> Make(const std::string& name, WindowHandle handle,
+                                 std::function<void()> whileModal) {
+    log_.push_back("create " + name);
+    return std::make_unique<FakeView>(name, handle, log_, std::move(whileModal));
+  }
+
   std::vector<std::string>& log_;
 };
 

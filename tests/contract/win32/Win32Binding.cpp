@@ -1,7 +1,8 @@
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/win32/Win32Ports.h"
@@ -18,41 +19,15 @@ std::string Unique() {
          std::to_string(++counter);
 }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data{};
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path);
-      } else {
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-  }
-  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(folder.c_str());
-}
-
-DWORD Attributes(EntryAttributes a, DWORD base) {
-  DWORD out = base;
-  if (a.hidden) out |= FILE_ATTRIBUTE_HIDDEN;
-  if (a.system) out |= FILE_ATTRIBUTE_SYSTEM;
-  if (a.readOnly) out |= FILE_ATTRIBUTE_READONLY;
-  return out == 0 ? FILE_ATTRIBUTE_NORMAL : out;
-}
-
+// Sets the attributes asked for and checks that the file system kept them.
 void Apply(const std::string& path, EntryAttributes a, DWORD base) {
-  if (!a.hidden && !a.system && !a.readOnly) return;
-  const DWORD wanted = Attributes(a, base);
-  SetFileAttributesA(path.c_str(), wanted);
+  const DWORD wanted = (a.hidden ? FILE_ATTRIBUTE_HIDDEN : 0u) |
+                       (a.system ? FILE_ATTRIBUTE_SYSTEM : 0u) |
+                       (a.readOnly ? FILE_ATTRIBUTE_READONLY : 0u);
+  if (!wanted) return;
+  SetFileAttributesA(path.c_str(), wanted | base);
   const DWORD got = GetFileAttributesA(path.c_str());
-  if ((got & wanted) != wanted || got == INVALID_FILE_ATTRIBUTES) {
+  if (got == INVALID_FILE_ATTRIBUTES || (got & wanted) != wanted) {
     ADD_FAILURE() << "the file system did not keep the attributes of " << path;
   }
 }
@@ -60,97 +35,64 @@ void Apply(const std::string& path, EntryAttributes a, DWORD base) {
 // Everything through real Win32 calls, in a folder and a key of this run's own.
 class Win32Binding final : public Binding {
  public:
+  Win32Binding() : key_(std::string(kKeyParent) + "\\Run " + Unique()) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot create HKCU\\" << key_;
+    }
+    RegCloseKey(key);
+    char temp[MAX_PATH] = {};
+    char longTemp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    // The temporary folder may be given in its short form; the tests compare long names.
+    if (!GetLongPathNameA(temp, longTemp, MAX_PATH)) lstrcpyA(longTemp, temp);
+    folder_ = std::string(longTemp) + "rd contract " + Unique();
+    if (!CreateDirectoryA(folder_.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << folder_;
+  }
   ~Win32Binding() override {
-    if (!key_.empty()) {
-      RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
-      RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);  // only goes when no other run is in it
+    RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);  // only goes when no other run is in it
+    // Read-only files would stay.
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_, ec)) {
+      SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    if (!folder_.empty()) RemoveTree(folder_);
+    std::filesystem::remove_all(folder_, ec);
   }
 
-  Registry& registry() override { return platform_.registry; }
-  IniFile& ini() override { return platform_.ini; }
-  FileSystem& files() override { return platform_.files; }
-  Shell& shell() override { return platform_.shell; }
-  ProcessInfo& process() override { return platform_.process; }
-  Timer& timer() override { return platform_.timer; }
+  Ports& ports() override { return platform_.ports; }
 
-  std::string ScratchKey() override {
-    if (key_.empty()) {
-      key_ = std::string(kKeyParent) + "\\Run " + Unique();
-      HKEY key = nullptr;
-      if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &key, nullptr) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-      } else {
-        ADD_FAILURE() << "cannot create HKCU\\" << key_;
-      }
-    }
-    return key_;
-  }
+  std::string ScratchKey() override { return key_; }
 
   void PutValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
                 const std::vector<std::uint8_t>& data) override {
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-      // advapi32 counts a terminator the caller left out when one follows the data; a byte
-      // that is none keeps the value exactly as given.
-      std::vector<std::uint8_t> bytes = data;
-      bytes.push_back(0xFF);
-      status = RegSetValueExA(key, name.c_str(), 0, type, bytes.data(),
-                              static_cast<DWORD>(data.size()));
-      RegCloseKey(key);
+    // advapi32 counts a terminator the caller left out when one follows the data; a byte
+    // that is none keeps the value exactly as given.
+    std::vector<std::uint8_t> bytes = data;
+    bytes.push_back(0xFF);
+    if (RegSetKeyValueA(HKEY_CURRENT_USER, keyPath.c_str(), name.c_str(), type, bytes.data(),
+                        static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot set " << keyPath << "\\" << name;
     }
-    if (status != ERROR_SUCCESS) ADD_FAILURE() << "cannot set " << keyPath << "\\" << name;
   }
 
-  std::string ScratchFolder() override {
-    if (folder_.empty()) {
-      char temp[MAX_PATH] = {};
-      char longTemp[MAX_PATH] = {};
-      GetTempPathA(MAX_PATH, temp);
-      // The temporary folder may be given in its short form; the tests compare long names.
-      if (!GetLongPathNameA(temp, longTemp, MAX_PATH)) lstrcpyA(longTemp, temp);
-      std::string base = longTemp;
-      if (!base.empty() && base.back() == '\\') base.pop_back();
-      folder_ = base + "\\rd contract " + Unique();
-      if (!CreateDirectoryA(folder_.c_str(), nullptr)) {
-        ADD_FAILURE() << "cannot create " << folder_;
-      }
-    }
-    return folder_;
-  }
+  std::string ScratchFolder() override { return folder_; }
 
   void PutFile(const std::string& path, const std::string& content,
                EntryAttributes attributes) override {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      ADD_FAILURE() << "cannot create " << path << ": " << GetLastError();
-      return;
-    }
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
+    if (!(std::ofstream(path, std::ios::binary) << content))
+      ADD_FAILURE() << "cannot write " << path;
     Apply(path, attributes, 0);
   }
 
   void PutFolder(const std::string& path, EntryAttributes attributes) override {
-    if (!CreateDirectoryA(path.c_str(), nullptr)) {
-      ADD_FAILURE() << "cannot create " << path << ": " << GetLastError();
-      return;
-    }
+    if (!CreateDirectoryA(path.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << path;
     Apply(path, attributes, FILE_ATTRIBUTE_DIRECTORY);
   }
 
   std::string PutWithShortName(const std::string& path, bool folder) override {
-    if (folder) {
-      PutFolder(path, {});
-    } else {
-      PutFile(path, "", {});
-    }
+    folder ? PutFolder(path, {}) : PutFile(path, "", {});
     char shortPath[MAX_PATH] = {};
     if (!GetShortPathNameA(path.c_str(), shortPath, MAX_PATH)) return {};
     const std::string s = shortPath;
@@ -158,15 +100,9 @@ class Win32Binding final : public Binding {
   }
 
   std::optional<std::string> Content(const std::string& path) override {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string out;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
-    CloseHandle(file);
-    return out;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   std::string MissingDrive() override {
@@ -180,10 +116,10 @@ class Win32Binding final : public Binding {
 
   bool ReadOnlyIsProtected() override {
     // An administrator under Wine (root) writes over read-only files regardless.
-    const std::string probe = ScratchFolder() + "\\read-only probe";
+    const std::string probe = folder_ + "\\read-only probe";
     PutFile(probe, "", {.readOnly = true});
-    const HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                    nullptr);
+    const HANDLE file =
+        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const bool refused = file == INVALID_HANDLE_VALUE;
     if (!refused) CloseHandle(file);
     SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -200,8 +136,7 @@ class Win32Binding final : public Binding {
       if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
-      } else if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) ==
-                 WAIT_TIMEOUT) {
+      } else if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) == WAIT_TIMEOUT) {
         break;  // nothing is going to arrive
       }
     }
