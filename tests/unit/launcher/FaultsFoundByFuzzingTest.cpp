@@ -17,5 +17,14 @@ TEST(FoundByFuzzing, LongPathOfAFolderEndingInABackslashIsTheArgument) {
   EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\\\"), "c:\\demos\\\\");
 }
 
+// corpus/fuzz_paths/seed10: a name with trailing blanks is found as Windows finds it, without
+// them; the long form then spells the name as the file system reports it, not as typed.
+TEST(FoundByFuzzing, LongPathDropsTheTrailingBlanksWindowsIgnores) {
+  fakes::FakePlatform fp;
+  fp.files.AddFile("C:\\Demos\\match.dem", "x");
+  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\match.dem   "), "C:\\Demos\\Match.dem");
+  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\match.dem. ."), "C:\\Demos\\Match.dem");
+}
+
 }  // namespace
 }  // namespace rd
