@@ -76,19 +76,28 @@ Outcome CreateFileAssociationSteps(Ports& ports, std::string& extension,
   const std::string iconKey = identifier + "\\DefaultIcon";
 
   // A standard user may not write HKEY_CLASSES_ROOT itself; the per-user classes stand in.
+  // Windows lets such a user through for a key the per-user classes hold already (another
+  // program's extension key), so the identifier's key has its say too: otherwise the
+  // extension could end up pointing at an identifier that was never written.
   RegKey root = regroot::ClassesRoot;
   std::string prefix;
-  const std::int32_t first = CreateQuietly(ports, root, extension);
-  if (first == winerr::AccessDenied) {
+  const auto createOrComplain = [&](const std::string& keyPath) {
+    const std::int32_t code = CreateQuietly(ports, root, keyPath);
+    if (code != winerr::Success && code != winerr::AccessDenied) {
+      Note(code);
+      Complain(ports, "An error occured while attempting to to create a registery key.");
+    }
+    return code;
+  };
+  const std::int32_t first = createOrComplain(extension);
+  const std::int32_t second =
+      first == winerr::AccessDenied ? first : createOrComplain(commandKey);
+  if (first == winerr::AccessDenied || second == winerr::AccessDenied) {
     root = regroot::CurrentUser;
     prefix = std::string(PerUserClassesKey) + "\\";
     CreateRegistryKey(ports, root, prefix + extension);
-  } else if (first != winerr::Success) {
-    Note(first);
-    Complain(ports, "An error occured while attempting to to create a registery key.");
+    CreateRegistryKey(ports, root, prefix + commandKey);
   }
-
-  CreateRegistryKey(ports, root, prefix + commandKey);
   if (writeIcon) {
     CreateRegistryKey(ports, root, prefix + iconKey);
     const std::string iconData =

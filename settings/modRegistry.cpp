@@ -26,11 +26,6 @@ constexpr std::array<RootEntry, 6> kRoots{{
 constexpr std::int32_t kNothingDone = 99;
 constexpr std::uint32_t kIniCapacity = 255;
 
-std::string_view LastComponent(std::string_view path) {
-  const auto cut = path.find_last_of("\\/:");
-  return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
 std::int32_t ReadIni(Ports& ports, const std::string& rootName, const std::string& keyPath,
                      const std::string& valueName, const std::string& letter,
                      const SettingValue& defaultValue, SettingValue& result) {
@@ -126,13 +121,9 @@ ResolvedRoot ResolveRoot(Ports& ports, const std::string& rootName) {
   for (const RootEntry& root : kRoots) {
     if (upper == root.name) return {RootKind::Registry, root.key};
   }
-  // The lookup is a pattern match: only a name that finds itself is that file, so a
-  // wildcard never turns into whichever file happens to match it.
-  const FindResult found = ports.files.FindFile(rootName);
-  if (found.status == FindStatus::Found &&
-      util::EqualsNoCase(found.name, LastComponent(rootName))) {
-    return {RootKind::File, 0};
-  }
+  // Any match will do (a short 8.3 name finds the file under its long one); the INI calls
+  // are given the root name as it stands, never the name found.
+  if (ports.files.FindFile(rootName).status == FindStatus::Found) return {RootKind::File, 0};
   return {};
 }
 

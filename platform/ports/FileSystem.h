@@ -26,7 +26,8 @@ class FileSystem {
   virtual FindResult FindEntry(const std::string& pattern) = 0;
   // Creates one folder level; answers 0, or Windows' code (183 when it exists already).
   virtual std::uint32_t MakeFolder(const std::string& path) = 0;
-  // Copies a file, replacing the destination; answers 0 or Windows' code.
+  // Copies a file, replacing the destination; answers 0 or Windows' code. The copy is an
+  // ordinary writable file even when the source is read-only.
   virtual std::uint32_t Copy(const std::string& from, const std::string& to) = 0;
   // Renames a file, replacing the destination; answers 0 or Windows' code.
   virtual std::uint32_t Move(const std::string& from, const std::string& to) = 0;

@@ -62,7 +62,14 @@ std::uint32_t Win32FileSystem::MakeFolder(const std::string& path) {
 }
 
 std::uint32_t Win32FileSystem::Copy(const std::string& from, const std::string& to) {
-  return Outcome(CopyFileA(from.c_str(), to.c_str(), FALSE));
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return Outcome(FALSE);
+  // CopyFileA carries the read-only mark over, and a read-only staged demo would block
+  // every later launch of its game.
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return Outcome(SetFileAttributesA(to.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}));
+  }
+  return 0;
 }
 
 std::uint32_t Win32FileSystem::Move(const std::string& from, const std::string& to) {

