@@ -172,6 +172,11 @@ HWND FormWindow::AddControl(const char* className, const std::string& text, DWOR
                             DWORD exStyle, int id, TwipRect position, FontKind font,
                             int extraHeight) {
   if (!hwnd_) return nullptr;
+  // Push buttons tell when they get the focus, so that the default border can follow it.
+  const DWORD type = style & BS_TYPEMASK;
+  if (lstrcmpiA(className, WC_BUTTONA) == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+    style |= BS_NOTIFY;
+  }
   const HWND child =
       CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                       hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -516,10 +521,25 @@ bool FormWindow::MoveFocus(bool backwards) {
   return false;
 }
 
+void FormWindow::ShowDefaultBorderOn(HWND button) {
+  for (const Child& child : children_) {
+    if (!IsPushButton(child.window)) continue;
+    const WPARAM style = child.window == button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrA(child.window, GWL_STYLE) & BS_TYPEMASK) != static_cast<LONG_PTR>(style)) {
+      SendMessageA(child.window, BM_SETSTYLE, style, TRUE);
+    }
+  }
+}
+
 void FormWindow::HandleCommand(int id, int code, HWND control) {
   if (control && ((code == EN_SETFOCUS && HasClass(control, WC_EDITA)) ||
                   (code == CBN_SETFOCUS && HasClass(control, WC_COMBOBOXA)))) {
     lastFocus_ = control;
+  }
+  // As in any dialog: Enter presses the focused button, which therefore wears the border;
+  // elsewhere it goes back to the button Enter presses then.
+  if (control && (code == BN_SETFOCUS || code == BN_KILLFOCUS) && IsPushButton(control)) {
+    ShowDefaultBorderOn(code == BN_SETFOCUS ? control : enterButton_);
   }
   if (syncing_ > 0) return;
   for (const Binding& binding : bindings_) {
@@ -718,7 +738,8 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      InvalidateRect(window, nullptr, TRUE);
+      // The controls got their new fonts without a redraw; the frame clips them.
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     }
     case WM_DESTROY:

@@ -127,6 +127,7 @@ class FormWindow : public FormView {
   static FormWindow* FromHandle(HWND window);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void HandleCommand(int id, int code, HWND control);
+  void ShowDefaultBorderOn(HWND button);
   void OnBoxKillFocus(HWND box, HWND newFocus);
   void OnBoxSetText(HWND box);
   void MakeFonts();

@@ -118,6 +118,31 @@ TEST(MainViewTest, ShowsTheLoadedStateAndTheUsersEditsReachTheModelOnce) {
   Pump();
 }
 
+// Enter presses the focused button, else "&Play": the default border shows which.
+TEST(MainViewTest, TheDefaultBorderFollowsTheFocusedButton) {
+  rd::fakes::FakePlatform platform;
+  Host host;
+  Win32ViewFactory views(GetModuleHandleA(nullptr));
+  rd::frmMain form(platform.ports, host);
+  auto view = views.CreateMainView(form);
+  const auto window = reinterpret_cast<HWND>(view->Handle());
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+  const auto isDefault = [&](int id) {
+    return (GetWindowLongPtrA(GetDlgItem(window, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  };
+  const int cancel = ids::MainCmdBottom0, play = ids::MainCmdBottom0 + 2;
+  EXPECT_TRUE(isDefault(play));
+  SetFocus(GetDlgItem(window, cancel));
+  EXPECT_TRUE(isDefault(cancel));
+  EXPECT_FALSE(isDefault(play));
+  SetFocus(GetDlgItem(window, ids::MainTxtFilename));
+  EXPECT_FALSE(isDefault(cancel));
+  EXPECT_TRUE(isDefault(play));
+  view.reset();
+  Pump();
+}
+
 TEST(ViewFactoryTest, TheLoopEndsWhenTheLastWindowCloses) {
   rd::fakes::FakePlatform platform;
   Host host;
