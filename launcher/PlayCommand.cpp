@@ -28,7 +28,10 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
                       std::string_view mod, const std::string& demoPath) {
   StageResult result;
   result.stagedPath = catalogue::StagedPath(game, exeFolder, mod);
-  if (game.demoFolderIsMod && !IsSingleFolderName(mod)) return result;
+  if (game.demoFolderIsMod && !IsSingleFolderName(mod)) {
+    result.error = winerr::InvalidName;  // what Windows itself answers for such a name
+    return result;
+  }
 
   const std::string folder = catalogue::DemoFolder(game, exeFolder, mod);
   if (!game.demoFolderIsMod) {

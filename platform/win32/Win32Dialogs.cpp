@@ -6,7 +6,19 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/FormWindow.h"
+
 namespace rd::win32 {
+namespace {
+
+// With the program in the background no window of it is active; a box without an owner
+// would leave our windows clickable behind it.
+HWND Owner() {
+  const HWND active = GetActiveWindow();
+  return active ? active : FormWindow::PreferredOwner();
+}
+
+}  // namespace
 
 std::string FilterForDialog(const std::string& filter) {
   std::string out = filter;
@@ -20,7 +32,7 @@ std::string FilterForDialog(const std::string& filter) {
 
 int Win32Dialogs::ShowMessage(const std::string& text, const std::string& title,
                               unsigned style) {
-  return MessageBoxA(GetActiveWindow(), text.c_str(), title.c_str(), style);
+  return MessageBoxA(Owner(), text.c_str(), title.c_str(), style);
 }
 
 OpenResult Win32Dialogs::ShowOpen(const OpenRequest& request) {
@@ -33,7 +45,7 @@ OpenResult Win32Dialogs::ShowOpen(const OpenRequest& request) {
 
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = GetActiveWindow();
+  ofn.hwndOwner = Owner();
   ofn.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();

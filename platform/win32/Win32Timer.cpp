@@ -17,7 +17,11 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR id, DWORD) {
   const auto it = Callbacks().find(id);
   if (it == Callbacks().end()) return;
   auto tick = it->second;  // the tick may stop its own timer
-  if (tick) tick();
+  try {
+    if (tick) tick();
+  } catch (...) {
+    // Nothing may unwind through the system's frames.
+  }
 }
 
 }  // namespace

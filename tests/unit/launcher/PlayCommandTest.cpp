@@ -181,7 +181,10 @@ TEST_F(Play, AHalfLifeModThatIsNoSingleFolderNameCopiesNothing) {
     Choose("D:\\Demos\\match.dem", kHL, mod);
     PressPlay();
     const std::string staged = "C:\\Sierra\\Half-Life\\" + mod + "\\replaydock.dem";
-    EXPECT_THAT(fp.log, ElementsAre("hide main", Message(CopyFailed(staged)), "show main")) << mod;
+    EXPECT_THAT(fp.log, ElementsAre("hide main",
+                                    Message(CopyFailed(staged) + "\n\nSystem error 123."),
+                                    "show main"))
+        << mod;
   }
   EXPECT_TRUE(fp.shell.calls.empty());
 }
