@@ -90,8 +90,7 @@ Outcome CreateFileAssociationSteps(Ports& ports, std::string& extension,
     return code;
   };
   const std::int32_t first = createOrComplain(extension);
-  const std::int32_t second =
-      first == winerr::AccessDenied ? first : createOrComplain(commandKey);
+  const std::int32_t second = first == winerr::AccessDenied ? first : createOrComplain(commandKey);
   if (first == winerr::AccessDenied || second == winerr::AccessDenied) {
     root = regroot::CurrentUser;
     prefix = std::string(PerUserClassesKey) + "\\";

@@ -174,7 +174,8 @@ HWND FormWindow::AddControl(const char* className, const std::string& text, DWOR
   if (!hwnd_) return nullptr;
   // Push buttons tell when they get the focus, so that the default border can follow it.
   const DWORD type = style & BS_TYPEMASK;
-  if (lstrcmpiA(className, WC_BUTTONA) == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+  if (lstrcmpiA(className, WC_BUTTONA) == 0 &&
+      (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
     style |= BS_NOTIFY;
   }
   const HWND child =

@@ -177,10 +177,11 @@ TEST_F(Assoc, RefusedClassesRootFallsBackToThePerUserClassesSilently) {
   EXPECT_TRUE(Register(".dem", true));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(LastError(), 0);
-  EXPECT_EQ(Calls({"set "}), (Texts{"set HKCU\\Software\\Classes\\RD.Demo\\DefaultIcon\\(default)",
-                                   "set HKCU\\Software\\Classes\\.dem\\(default)",
-                                   "set HKCU\\Software\\Classes\\RD.Demo\\(default)",
-                                   "set HKCU\\Software\\Classes\\" + kCommandKey + "\\(default)"}));
+  EXPECT_EQ(Calls({"set "}),
+            (Texts{"set HKCU\\Software\\Classes\\RD.Demo\\DefaultIcon\\(default)",
+                   "set HKCU\\Software\\Classes\\.dem\\(default)",
+                   "set HKCU\\Software\\Classes\\RD.Demo\\(default)",
+                   "set HKCU\\Software\\Classes\\" + kCommandKey + "\\(default)"}));
   EXPECT_EQ(Text("Software\\Classes\\RD.Demo", regroot::CurrentUser), "Replaydock Demo");
   EXPECT_EQ(fp->registry.OpenHandles(), 0);
 
