@@ -1,5 +1,7 @@
 #include "util/Text.h"
 
+#include <tuple>
+
 namespace rd::util {
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -42,12 +44,64 @@ std::string TrimSpaces(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+namespace {
+
+// The other case of a letter written with two bytes in UTF-8 (Latin, Greek, Cyrillic), or
+// the character itself. Every pair keeps its UTF-8 length, so a name is rewritten in place.
+char32_t CaseOf(char32_t c, bool upper) {
+  const auto shift = [&](char32_t lowFirst, char32_t lowLast, char32_t distance) -> char32_t {
+    if (upper && c >= lowFirst && c <= lowLast) return c - distance;
+    if (!upper && c >= lowFirst - distance && c <= lowLast - distance) return c + distance;
+    return 0;
+  };
+  if (c == 0xD7 || c == 0xF7 || c == 0x3A2) return c;  // x and / signs; no final capital sigma
+  if (c == 0xFF && upper) return 0x178;
+  if (c == 0x178 && !upper) return 0xFF;
+  if (c == 0x3C2) return upper ? 0x3A3 : c;  // final sigma
+  if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
+    // Latin Extended-A pairs: capital first, except from Ĺ to ň and from Ź to ž.
+    const bool capitalOdd = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+    const bool isCapital = ((c & 1) != 0) == capitalOdd;
+    if (isCapital == upper) return c;
+    return upper ? c - 1 : c + 1;
+  }
+  for (const auto& [lowFirst, lowLast, distance] :
+       {std::tuple<char32_t, char32_t, char32_t>{0xE0, 0xFE, 0x20},
+        {0x3B1, 0x3C9, 0x20},
+        {0x3AD, 0x3AF, 0x25},
+        {0x3CD, 0x3CE, 0x3F},
+        {0x430, 0x44F, 0x20},
+        {0x450, 0x45F, 0x50}}) {
+    if (const char32_t mapped = shift(lowFirst, lowLast, distance)) return mapped;
+  }
+  if (c == 0x3AC && upper) return 0x386;
+  if (c == 0x386 && !upper) return 0x3AC;
+  if (c == 0x3CC && upper) return 0x38C;
+  if (c == 0x38C && !upper) return 0x3CC;
+  return c;
+}
+
+}  // namespace
+
 std::string ProperCase(std::string_view text) {
   std::string out(text);
   bool wordStart = true;
-  for (char& c : out) {
-    c = wordStart ? Upper(c) : Lower(c);
-    wordStart = (c == ' ');
+  for (std::size_t i = 0; i < out.size();) {
+    const auto lead = static_cast<unsigned char>(out[i]);
+    const auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0u;
+    if (lead >= 0xC2 && lead <= 0xDF && (next & 0xC0) == 0x80) {
+      // Two-byte characters hold every letter that has a case here.
+      const char32_t mapped = CaseOf(((lead & 0x1Fu) << 6) | (next & 0x3Fu), wordStart);
+      if (mapped >= 0x80 && mapped < 0x800) {
+        out[i] = static_cast<char>(0xC0 | (mapped >> 6));
+        out[i + 1] = static_cast<char>(0x80 | (mapped & 0x3F));
+      }
+      i += 2;
+    } else {
+      out[i] = wordStart ? Upper(out[i]) : Lower(out[i]);
+      ++i;
+    }
+    wordStart = out[i - 1] == ' ';
   }
   return out;
 }

@@ -46,10 +46,14 @@ TEST(GetLongPath, LooksEachLevelUpFromTheEndOrLeavesThePathAlone) {
   fake.files.AddFile("C:\\Program Files\\Quake III Arena\\quake3.exe");
   fake.files.AddFile("C:\\Demos\\my long demo.dm_66", "", {}, "MYLONG~1.DM_");
   fake.files.AddDrive('E', false);
+  fake.files.AddFile("C:\\DÉMOS\\ÉTÉ ŁÓDŹ ΆΘΉΝΑ МОСКВА ÿ.dem");
   const std::pair<std::string, std::string> cases[] = {
+      // Letters beyond ASCII take their case too; stray bytes and other signs stay.
+      {"c:\\dÉmos\\ÉTÉ ŁÓDŹ ΆΘΉΝΑ МОСКВА ÿ.DEM", "C:\\Démos\\Été Łódź Άθήνα Москва Ÿ.dem"},
       {"c:\\PROGRA~1\\QUAKEI~1\\QUAKE3.EXE", "C:\\Program Files\\Quake Iii Arena\\Quake3.exe"},
       {"C:\\demos\\MYLONG~1.DM_", "C:\\Demos\\My Long Demo.dm_66"},
       {"demo.DEM", "Demo.dem"},  // a bare name is only proper-cased
+      {"×ÀÖ÷ \xC3\xFF" "AB ΣΟΦΟΣ", "×àö÷ \xC3\xFF" "ab Σοφοσ"},
       {"", ""},
   };
   for (const auto& [path, result] : cases) EXPECT_EQ(GetLongPath(fake.ports, path), result);
