@@ -1,7 +1,5 @@
 #include "util/Text.h"
 
-#include <tuple>
-
 namespace rd::util {
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -54,7 +52,8 @@ char32_t CaseOf(char32_t c, bool upper) {
     if (!upper && c >= lowFirst - distance && c <= lowLast - distance) return c + distance;
     return 0;
   };
-  if (c == 0xD7 || c == 0xF7 || c == 0x3A2) return c;  // x and / signs; no final capital sigma
+  // The multiplication and division signs; the gap where a capital final sigma would be.
+  if (c == 0xD7 || c == 0xF7 || c == 0x3A2) return c;
   if (c == 0xFF && upper) return 0x178;
   if (c == 0x178 && !upper) return 0xFF;
   if (c == 0x3C2) return upper ? 0x3A3 : c;  // final sigma
@@ -65,14 +64,14 @@ char32_t CaseOf(char32_t c, bool upper) {
     if (isCapital == upper) return c;
     return upper ? c - 1 : c + 1;
   }
-  for (const auto& [lowFirst, lowLast, distance] :
-       {std::tuple<char32_t, char32_t, char32_t>{0xE0, 0xFE, 0x20},
-        {0x3B1, 0x3C9, 0x20},
-        {0x3AD, 0x3AF, 0x25},
-        {0x3CD, 0x3CE, 0x3F},
-        {0x430, 0x44F, 0x20},
-        {0x450, 0x45F, 0x50}}) {
-    if (const char32_t mapped = shift(lowFirst, lowLast, distance)) return mapped;
+  // Runs of small letters, each that far above its capitals.
+  struct Run {
+    char32_t lowFirst, lowLast, distance;
+  };
+  static constexpr Run kRuns[] = {{0xE0, 0xFE, 0x20},   {0x3B1, 0x3C9, 0x20}, {0x3AD, 0x3AF, 0x25},
+                                  {0x3CD, 0x3CE, 0x3F}, {0x430, 0x44F, 0x20}, {0x450, 0x45F, 0x50}};
+  for (const Run& run : kRuns) {
+    if (const char32_t mapped = shift(run.lowFirst, run.lowLast, run.distance)) return mapped;
   }
   if (c == 0x3AC && upper) return 0x386;
   if (c == 0x386 && !upper) return 0x3AC;
