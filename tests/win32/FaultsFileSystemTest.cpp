@@ -122,14 +122,23 @@ char FreeDriveLetter() {
   return 0;
 }
 
+// Removes the tree, read-only files included, whatever a failed test left there.
+void RemoveTree(const std::string& root) {
+  std::error_code ec;
+  for (const auto& e : fs::recursive_directory_iterator(root, ec)) {
+    SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  fs::remove_all(root, ec);
+}
+
 class FileSystemFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(kRoot);
+    RemoveTree(kRoot);
     WriteFile(kRoot + "\\Demos\\match.dem", "NEW-HL");
     WriteFile(kQ3Demo, "NEW-Q3");
   }
-  void TearDown() override { fs::remove_all(kRoot); }
+  void TearDown() override { RemoveTree(kRoot); }
 };
 
 TEST_F(FileSystemFaults, DemoOrModFolderThatIsAFile) {
@@ -178,7 +187,6 @@ TEST_F(FileSystemFaults, AReadOnlyDemoPlaysTwice) {
     EXPECT_EQ(l.fake.shell.calls.size(), 1u) << "press " << press;
   }
   EXPECT_EQ(ReadFile(game + "\\baseq3\\Demos\\replaydock.dm_66"), "NEW-Q3");
-  SetFileAttributesA(kQ3Demo.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileSystemFaults, ReadOnlyDemoFolder) {
