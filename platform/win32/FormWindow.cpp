@@ -567,6 +567,12 @@ void FormWindow::OnBoxKillFocus(HWND focusHolder, HWND newFocus) {
     if (newFocus == box || IsChild(box, newFocus)) return;  // e.g. its own drop-down list
     const auto run = leaving;  // may show a message box, which may run anything
     run();
+    // A button that took the focus with a mouse press goes on to wait for the release; a
+    // box shown meanwhile has taken that release, and the button would stay pressed until
+    // the next click. The warning stands in for the click instead.
+    if (IsWindow(newFocus) && IsPushButton(newFocus) && !(GetKeyState(VK_LBUTTON) & 0x8000)) {
+      PostMessageA(newFocus, WM_CANCELMODE, 0, 0);
+    }
     return;
   }
 }

@@ -318,6 +318,17 @@ bool TypeText(HWND edit, const std::string& text) {
 
 bool Click(HWND button) { return button && PostMessageA(button, BM_CLICK, 0, 0); }
 
+bool MouseClick(HWND window) {
+  RECT r{};
+  if (!window || !GetWindowRect(window, &r)) return false;
+  if (!SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2)) return false;
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return SendInput(2, input, sizeof(INPUT)) == 2;
+}
+
 bool MoveFocus(HWND target) {
   if (!target) return false;
   struct Job {

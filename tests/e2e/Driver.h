@@ -87,6 +87,8 @@ std::vector<std::string> ComboItems(HWND combo);
 bool PickCombo(HWND combo, const std::string& item);
 // BM_CLICK, posted so that a modal window opened by the click does not block the driver.
 bool Click(HWND button);
+// A press and release of the real mouse over the middle of the window, as the hand makes it.
+bool MouseClick(HWND window);
 // Gives the control the keyboard focus as a user's click or Tab would; the window that loses
 // it may open a message box, so the wait is bounded.
 bool MoveFocus(HWND target);

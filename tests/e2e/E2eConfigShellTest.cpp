@@ -53,9 +53,32 @@ void ConfigureAndRegister() {
   Answer(warning->window, IDOK);
   EXPECT_EQ(GetText(location), missing);
 
-  // An existing program passes the check: the next box must be the register question.
+  // The same with a real click on "...": the warning takes the click's release, and the
+  // button must not stay pressed waiting for it.
+  HWND browse = Control(config, ConfigCmdSelect);
+  ASSERT_TRUE(MoveFocus(location));
+  ASSERT_TRUE(MouseClick(browse));
+  warning = NextMessageBox(app.Pid());
+  ASSERT_TRUE(warning) << "no warning on clicking away from the location box";
+  Answer(warning->window, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return FocusedIn(config) == browse; }));
+  EXPECT_TRUE(WaitUntil([&] { return (SendMessageA(browse, BM_GETSTATE, 0, 0) & BST_PUSHED) == 0; },
+                        3000))
+      << "the button stayed pressed";
+
+  // A program that exists lets the same click through: the open dialog comes up.
   const std::string present = "C:\\e2e\\config\\Half-Life\\hl.exe";
   ASSERT_TRUE(InstallStandIn(present));
+  ASSERT_TRUE(MoveFocus(location));
+  ASSERT_TRUE(SetText(location, present));
+  ASSERT_TRUE(MouseClick(browse));
+  auto dialog = WaitForMessageBox(app.Pid(), "Program Location");
+  ASSERT_TRUE(dialog) << "the click on \"...\" was lost";
+  ASSERT_TRUE(PressButton(dialog->window, IDCANCEL));
+  ASSERT_TRUE(WaitHiddenOrGone(dialog->window));
+  EXPECT_EQ(GetText(location), present);
+
+  // An existing program passes the check: the next box must be the register question.
   ASSERT_TRUE(MoveFocus(location));
   ASSERT_TRUE(SetText(location, present));
   HWND tab = Control(config, ConfigTab);
