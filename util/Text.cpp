@@ -91,10 +91,8 @@ std::string ProperCase(std::string_view text) {
     if (lead >= 0xC2 && lead <= 0xDF && (next & 0xC0) == 0x80) {
       // Two-byte characters hold every letter that has a case here.
       const char32_t mapped = CaseOf(((lead & 0x1Fu) << 6) | (next & 0x3Fu), wordStart);
-      if (mapped >= 0x80 && mapped < 0x800) {
-        out[i] = static_cast<char>(0xC0 | (mapped >> 6));
-        out[i + 1] = static_cast<char>(0x80 | (mapped & 0x3F));
-      }
+      out[i] = static_cast<char>(0xC0 | (mapped >> 6));
+      out[i + 1] = static_cast<char>(0x80 | (mapped & 0x3F));
       i += 2;
     } else {
       out[i] = wordStart ? Upper(out[i]) : Lower(out[i]);

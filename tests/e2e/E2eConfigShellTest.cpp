@@ -80,7 +80,6 @@ void ConfigureAndRegister() {
 
   // An existing program passes the check: the next box must be the register question.
   ASSERT_TRUE(MoveFocus(location));
-  ASSERT_TRUE(SetText(location, present));
   HWND tab = Control(config, ConfigTab);
   ASSERT_TRUE(MoveFocus(tab));
   ASSERT_TRUE(PostKey(tab, VK_RIGHT));  // to "Options", as the arrow key does

@@ -73,15 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RegKey root = (flags & 8) ? regroot::CurrentUser : regroot::ClassesRoot;
     const std::string prefix = (flags & 8) ? std::string(modFileAssoc::PerUserClassesKey) + "\\" : "";
     const auto Text = [&](const std::string& key) { return fp.registry.GetText(root, prefix + key, ""); };
+    // A REG_SZ ends at its first NUL, however much was stored.
+    const auto holdsDescription = [&](const std::string& key) {
+      return Text(key) == description.substr(0, description.find('\0')) || Text(key) == description;
+    };
     // The two keys may be one; the description, set second, then stands in it.
     if (util::EqualsNoCase(identifier, dotted)) {
-      RD_FUZZ_CHECK(Text(dotted) == description.substr(0, description.find('\0')) ||
-                    Text(dotted) == description);
+      RD_FUZZ_CHECK(holdsDescription(dotted));
       return 0;
     }
     RD_FUZZ_CHECK(Text(dotted) == identifier);
-    RD_FUZZ_CHECK(Text(identifier) == description.substr(0, description.find('\0')) ||
-                  Text(identifier) == description);
+    RD_FUZZ_CHECK(holdsDescription(identifier));
     const std::string trimmed = util::TrimSpaces(extra);
     const std::string command = "\"" + executable + "\"" + (extra.empty() ? "" : " " + trimmed) + " %1";
     RD_FUZZ_CHECK(Text(identifier + "\\shell\\" + verb + "\\command") == command);
