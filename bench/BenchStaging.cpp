@@ -9,7 +9,7 @@
 #include "bench/Timing.h"
 #include "launcher/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
-#include "platform/win32/Win32Ports.h"
+#include "win32/Win32Ports.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "bench/Timing.h"
 #include "launcher/GameCatalogue.h"
-#include "platform/win32/Win32Ports.h"
-#include "settings/modRegistry.h"
+#include "win32/Win32Ports.h"
+#include "settings/SettingsStore.h"
 
 int main() {
   rd::win32::Win32Platform platform;
@@ -24,7 +24,7 @@ int main() {
     double t0 = bench::NowMs();
     for (int i = 0; i < kWrites; ++i) {
       path[20] = static_cast<char>('a' + i % 26);  // each keystroke changes the text
-      rd::modRegistry::WriteValue(platform.ports, "HKCU", key, "LastFilename", "S",
+      rd::SettingsStore::WriteValue(platform.ports, "HKCU", key, "LastFilename", "S",
                                   rd::SettingValue(path));
     }
     ours.push_back((bench::NowMs() - t0) * 1000.0 / kWrites);

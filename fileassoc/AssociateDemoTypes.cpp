@@ -1,27 +1,27 @@
 #include "fileassoc/AssociateDemoTypes.h"
 
-#include "fileassoc/modFileAssoc.h"
+#include "fileassoc/FileTypes.h"
 #include "launcher/GameCatalogue.h"
 
-namespace rd::modFunctions {
+namespace rd::PathHelpers {
 
 AssociationResult AssociateDemoTypes(Ports& ports) {
   AssociationResult result{true, 0};
   bool wroteAnything = false;
   for (const std::string_view extension : catalogue::RegistrationOrder()) {
     const std::string exe = ports.process.ExeFolder() + "\\" + ports.process.ExeBaseName() + ".exe";
-    const bool done = modFileAssoc::CreateFileAssociation(
+    const bool done = FileTypes::CreateFileAssociation(
         ports, std::string(extension), std::string(catalogue::ProgId),
         std::string(catalogue::FileTypeDescription), std::string(catalogue::OpenVerb), exe, "",
         true, "", false);
-    const std::int32_t error = modFileAssoc::LastError();
+    const std::int32_t error = FileTypes::LastError();
     if (!done || error != 0) result.allWritten = false;
     if (result.error == 0) result.error = error;
-    wroteAnything = wroteAnything || modFileAssoc::LastWroteAnything();
+    wroteAnything = wroteAnything || FileTypes::LastWroteAnything();
   }
   // Explorer caches file types; without this it shows the old ones until it restarts.
   if (wroteAnything) ports.shell.NotifyAssociationsChanged();
   return result;
 }
 
-}  // namespace rd::modFunctions
+}  // namespace rd::PathHelpers

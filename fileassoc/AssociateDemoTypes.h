@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/ports/Ports.h"
+#include "ports/Ports.h"
 
-namespace rd::modFunctions {
+namespace rd::PathHelpers {
 
 struct AssociationResult {
   bool allWritten = false;  // every entry of the three associations was written
@@ -13,4 +13,4 @@ struct AssociationResult {
 // Associates .dem, .dm_57 and .dm_66 with this program, silently.
 AssociationResult AssociateDemoTypes(Ports& ports);
 
-}  // namespace rd::modFunctions
+}  // namespace rd::PathHelpers

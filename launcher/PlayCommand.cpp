@@ -1,6 +1,6 @@
 #include "launcher/PlayCommand.h"
 
-#include "platform/ports/WinErrors.h"
+#include "ports/WinErrors.h"
 
 namespace rd::play {
 namespace {

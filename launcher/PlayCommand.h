@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "launcher/GameCatalogue.h"
-#include "platform/ports/Ports.h"
+#include "ports/Ports.h"
 
 // Staging a demo: the copy of the chosen demo in the game's demo folder under the fixed
 // name the game's command line plays.

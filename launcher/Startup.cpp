@@ -2,7 +2,7 @@
 
 #include "fileassoc/AssociateDemoTypes.h"
 #include "launcher/GameCatalogue.h"
-#include "settings/modRegistry.h"
+#include "settings/SettingsStore.h"
 
 namespace rd {
 
@@ -21,18 +21,18 @@ void Application::Main() {
     MainForm();
     return mainView_ ? mainView_->Handle() : 0;
   };
-  splash_ = std::make_unique<frmSplash>(ports_, *this);
+  splash_ = std::make_unique<SplashWindow>(ports_, *this);
   splashView_ = views_.CreateSplashView(*splash_);
   splashLoaded_ = true;
   splash_->Form_Load();
   splashView_->Show();
 }
 
-frmMain& Application::MainForm() {
+MainWindow& Application::MainForm() {
   // A second call while Form_Load still runs (the mail link clicked during the first-run
   // dialogue) gets the window being loaded rather than a second one.
   if (!main_) {
-    main_ = std::make_unique<frmMain>(ports_, *this);
+    main_ = std::make_unique<MainWindow>(ports_, *this);
     mainView_ = views_.CreateMainView(*main_);
     mainLoading_ = true;
     main_->Form_Load();
@@ -78,7 +78,7 @@ void Application::EndProgram() {
 
 void Application::ShowConfigModal() {
   if (config_ || ended_) return;
-  config_ = std::make_unique<frmConfig>(ports_, *this);
+  config_ = std::make_unique<ConfigWindow>(ports_, *this);
   configView_ = views_.CreateConfigView(*config_);
   config_->Form_Load();
   configView_->ShowModal();
@@ -97,7 +97,7 @@ void FirstRunCheck(Ports& ports, AppHost& host) {
   const std::string name(catalogue::AlreadyRunValue);
 
   SettingValue alreadyRun;
-  modRegistry::ReadValue(ports, root, key, name, "S",
+  SettingsStore::ReadValue(ports, root, key, name, "S",
                          SettingValue(catalogue::AlreadyRunDefault), alreadyRun);
   if (alreadyRun.GetKind() != SettingValue::Kind::Text ||
       alreadyRun.TextForm() != catalogue::AlreadyRunDefault) {
@@ -108,7 +108,7 @@ void FirstRunCheck(Ports& ports, AppHost& host) {
       "Since this is the first time Replaydock has been run, you must configure the program. "
       "Do you wish to associate Replaydock with all supported demo files?",
       AppTitle, mb::YesNo | mb::IconQuestion | mb::DefButton1);
-  if (reply == answer::Yes) modFunctions::AssociateDemoTypes(ports);
+  if (reply == answer::Yes) PathHelpers::AssociateDemoTypes(ports);
 
   ports.dialogs.ShowMessage(
       "Replaydock will now open up the configuration window to allow you to configure program "
@@ -116,7 +116,7 @@ void FirstRunCheck(Ports& ports, AppHost& host) {
       AppTitle, mb::OK | mb::IconInformation);
   host.ShowConfigModal();
 
-  modRegistry::WriteValue(ports, root, key, name, "S", SettingValue("Yes"));
+  SettingsStore::WriteValue(ports, root, key, name, "S", SettingValue("Yes"));
 }
 
 }  // namespace rd

@@ -1,11 +1,11 @@
 #pragma once
 #include <memory>
 
-#include "config/frmConfig.h"
-#include "launcher/frmMain.h"
-#include "platform/forms/Host.h"
-#include "platform/ports/Ports.h"
-#include "splash/frmSplash.h"
+#include "config/ConfigWindow.h"
+#include "launcher/MainWindow.h"
+#include "forms/Host.h"
+#include "ports/Ports.h"
+#include "splash/SplashWindow.h"
 
 namespace rd {
 
@@ -20,11 +20,11 @@ class Application final : public AppHost {
   void Main();
 
   // The main window, loaded (its Form_Load run to the end) on first use but not shown.
-  frmMain& MainForm();
-  frmMain* MainFormIfLoaded() { return main_.get(); }
+  MainWindow& MainForm();
+  MainWindow* MainFormIfLoaded() { return main_.get(); }
   // Null once the hand-over has unloaded it (the object itself lives on until the end).
-  frmSplash* SplashIfLoaded() { return splashLoaded_ ? splash_.get() : nullptr; }
-  frmConfig* ConfigIfOpen() { return config_.get(); }
+  SplashWindow* SplashIfLoaded() { return splashLoaded_ ? splash_.get() : nullptr; }
+  ConfigWindow* ConfigIfOpen() { return config_.get(); }
 
   void ShowMain() override;
   void HideMain() override;
@@ -38,11 +38,11 @@ class Application final : public AppHost {
 
   Ports& ports_;
   ViewFactory& views_;
-  std::unique_ptr<frmSplash> splash_;
+  std::unique_ptr<SplashWindow> splash_;
   std::unique_ptr<FormView> splashView_;
-  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<MainWindow> main_;
   std::unique_ptr<FormView> mainView_;
-  std::unique_ptr<frmConfig> config_;
+  std::unique_ptr<ConfigWindow> config_;
   std::unique_ptr<FormView> configView_;
   bool handingOver_ = false;  // set by the first hand-over, never cleared
   bool mainLoading_ = false;  // inside the main window's Form_Load

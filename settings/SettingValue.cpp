@@ -1,7 +1,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "settings/modRegistry.h"
+#include "settings/SettingsStore.h"
 #include "util/Numeric.h"
 #include "util/Text.h"
 

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/ports/ProcessInfo.h"
+#include "ports/ProcessInfo.h"
 
 namespace rd::util {
 

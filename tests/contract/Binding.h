@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/Ports.h"
+#include "ports/Ports.h"
 #include "tests/fakes/FakeFileSystem.h"
 
 namespace rd::contract {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/WinErrors.h"
+#include "ports/WinErrors.h"
 #include "tests/contract/Binding.h"
 
 namespace rd::contract {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/ControlIds.h"
+#include "win32/ControlIds.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Scenario.h"
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <utility>
 
-#include "platform/ports/WinErrors.h"
+#include "ports/WinErrors.h"
 #include "util/Text.h"
 
 namespace rd::fakes {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ports/FileSystem.h"
+#include "ports/FileSystem.h"
 
 namespace rd::fakes {
 

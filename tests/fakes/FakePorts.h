@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/Ports.h"
+#include "ports/Ports.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 

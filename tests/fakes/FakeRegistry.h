@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/Registry.h"
+#include "ports/Registry.h"
 
 namespace rd::fakes {
 

@@ -1,10 +1,10 @@
 #include "tests/fakes/FakeViews.h"
 
-#include "config/frmConfig.h"
+#include "config/ConfigWindow.h"
 
 namespace rd::fakes {
 
-std::unique_ptr<FormView> FakeViewFactory::CreateConfigView(frmConfig& form) {
+std::unique_ptr<FormView> FakeViewFactory::CreateConfigView(ConfigWindow& form) {
   ++configViewsCreated;
   return Make("config", MainHandle + 1, [this, &form] {
     if (whileConfigOpen) {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/forms/Host.h"
+#include "forms/Host.h"
 
 namespace rd::fakes {
 
@@ -40,18 +40,18 @@ class FakeViewFactory final : public ViewFactory {
  public:
   explicit FakeViewFactory(std::vector<std::string>& log) : log_(log) {}
 
-  std::unique_ptr<FormView> CreateMainView(frmMain&) override {
+  std::unique_ptr<FormView> CreateMainView(MainWindow&) override {
     ++mainViewsCreated;
     return Make("main", MainHandle, nullptr);
   }
-  std::unique_ptr<FormView> CreateConfigView(frmConfig& form) override;
-  std::unique_ptr<FormView> CreateSplashView(frmSplash&) override {
+  std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) override;
+  std::unique_ptr<FormView> CreateSplashView(SplashWindow&) override {
     return Make("splash", MainHandle + 2, nullptr);
   }
 
   // What the user does while the configuration window is open; it should end with a
   // press of "&Done". Without one, "&Done" is pressed at once.
-  std::function<void(frmConfig&)> whileConfigOpen;
+  std::function<void(ConfigWindow&)> whileConfigOpen;
 
   static constexpr WindowHandle MainHandle = 0x1001;
   int mainViewsCreated = 0;

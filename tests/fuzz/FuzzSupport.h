@@ -6,7 +6,7 @@
 #include <string>
 
 #include "launcher/GameCatalogue.h"
-#include "platform/forms/Host.h"
+#include "forms/Host.h"
 #include "tests/fakes/FakePorts.h"
 #include "util/Numeric.h"
 #include "util/Text.h"

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Application app(fp.ports, views);
     app.Main();
     fp.timer.TickAll();
-    frmMain* main = app.MainFormIfLoaded();
+    MainWindow* main = app.MainFormIfLoaded();
     RD_FUZZ_CHECK(main != nullptr);
     RD_FUZZ_CHECK(fp.registry.OpenHandles() == 0);
     RD_FUZZ_CHECK(fp.process.exitCount == 0);

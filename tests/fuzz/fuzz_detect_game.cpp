@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/frmMain.h"
+#include "launcher/MainWindow.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace rd;
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::AddSomeFiles(fp.files);
   fuzz::StoreSetting(fp, catalogue::AlreadyRunValue, "Yes");
   fuzz::NullHost host(fp);
-  frmMain form(fp.ports, host);
+  MainWindow form(fp.ports, host);
   form.Form_Load();
   if (flags & 1) form.cboGame.SetListIndex(-1);
   if (flags & 2) form.cboGame.SetText("Quake 3 Arena");

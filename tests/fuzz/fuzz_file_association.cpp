@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fileassoc/modFileAssoc.h"
+#include "fileassoc/FileTypes.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace rd;
@@ -40,13 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (flags & 8) fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCR", 5);
   const FindStatus exe = fp.files.FindFile(executable).status;
 
-  const bool answer = modFileAssoc::CreateFileAssociation(
+  const bool answer = FileTypes::CreateFileAssociation(
       fp.ports, extension, identifier, description, verb, executable, extra, writeIcon, icon,
       showMessages);
 
   RD_FUZZ_CHECK(fp.registry.OpenHandles() == 0);
   for (const auto& message : fp.dialogs.messages) {
-    RD_FUZZ_CHECK(message.title == modFileAssoc::MessageTitle);
+    RD_FUZZ_CHECK(message.title == FileTypes::MessageTitle);
   }
   if (!showMessages) RD_FUZZ_CHECK(fp.dialogs.messages.empty());
 
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (Plain(extension) && Plain(identifier) && Plain(verb) && dotted != ".." &&
       identifier.find("..") == std::string::npos) {
     const RegKey root = (flags & 8) ? regroot::CurrentUser : regroot::ClassesRoot;
-    const std::string prefix = (flags & 8) ? std::string(modFileAssoc::PerUserClassesKey) + "\\" : "";
+    const std::string prefix = (flags & 8) ? std::string(FileTypes::PerUserClassesKey) + "\\" : "";
     const auto Text = [&](const std::string& key) { return fp.registry.GetText(root, prefix + key, ""); };
     // A REG_SZ ends at its first NUL, however much was stored.
     const auto holdsDescription = [&](const std::string& key) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "util/modFunctions.h"
+#include "util/PathHelpers.h"
 
 using namespace rd;
 
@@ -31,7 +31,7 @@ std::string WithoutTrailingDotsAndSpaces(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path(reinterpret_cast<const char*>(data), size);
 
-  const std::string parent = modFunctions::GetParentFolder(path);
+  const std::string parent = PathHelpers::GetParentFolder(path);
   const auto last = path.rfind('\\');
   if (last == std::string::npos) {
     RD_FUZZ_CHECK(parent.empty());
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fakes::FakePlatform fp;
   fuzz::AddSomeFiles(fp.files);
-  const std::string longPath = modFunctions::GetLongPath(fp.ports, path);
+  const std::string longPath = PathHelpers::GetLongPath(fp.ports, path);
   RD_FUZZ_CHECK(longPath.empty() == path.empty());
   if (path.rfind("\\\\", 0) == 0) RD_FUZZ_CHECK(longPath == path);
   // Without a backslash nothing is looked up: only the letter case changes.

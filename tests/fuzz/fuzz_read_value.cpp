@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/modRegistry.h"
+#include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace rd;
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SettingValue fallback("fallback");
   SettingValue result(12345);
   const std::int32_t status =
-      modRegistry::ReadValue(fp.ports, "HKCU", kKey, name, letter, fallback, result);
+      SettingsStore::ReadValue(fp.ports, "HKCU", kKey, name, letter, fallback, result);
   RD_FUZZ_CHECK(fp.registry.OpenHandles() == 0);
 
   const std::string upper = util::ToUpper(letter);
@@ -73,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Whatever was there, a text written now reads back unchanged.
-  RD_FUZZ_CHECK(modRegistry::WriteValue(fp.ports, "hkcu", kKey, name, "s", SettingValue(rest)) == 0);
+  RD_FUZZ_CHECK(SettingsStore::WriteValue(fp.ports, "hkcu", kKey, name, "s", SettingValue(rest)) == 0);
   SettingValue again;
-  RD_FUZZ_CHECK(modRegistry::ReadValue(fp.ports, "HKCU", kKey, name, "S", fallback, again) == 0);
+  RD_FUZZ_CHECK(SettingsStore::ReadValue(fp.ports, "HKCU", kKey, name, "S", fallback, again) == 0);
   RD_FUZZ_CHECK(again == SettingValue(rest));
   RD_FUZZ_CHECK(fp.registry.OpenHandles() == 0);
   return 0;

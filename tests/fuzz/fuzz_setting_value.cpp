@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/modRegistry.h"
+#include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "util/Numeric.h"
 

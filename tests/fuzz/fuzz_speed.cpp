@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/frmMain.h"
+#include "launcher/MainWindow.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "util/Numeric.h"
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fp.process.numbers = format;
   fuzz::StoreSetting(fp, catalogue::AlreadyRunValue, "Yes");
   fuzz::NullHost host(fp);
-  frmMain form(fp.ports, host);
+  MainWindow form(fp.ports, host);
   form.Form_Load();
   form.cboSpeed.UserEdited(text);
   bool cancel = false;

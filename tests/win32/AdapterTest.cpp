@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "platform/win32/Win32Ports.h"
+#include "win32/Win32Ports.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "launcher/GameCatalogue.h"
-#include "launcher/frmMain.h"
-#include "platform/win32/Win32Ports.h"
+#include "launcher/MainWindow.h"
+#include "win32/Win32Ports.h"
 #include "tests/fakes/FakePorts.h"
 
 namespace rd {
@@ -73,7 +73,7 @@ struct Launch {
                                      {std::string(g->modValue), mod}})
       fake.registry.PutText(regroot::CurrentUser, key, name, text);
     process.commandLine = demo;
-    frmMain form(ports, host);
+    MainWindow form(ports, host);
     form.Form_Load();
     form.cboGame.SetText(game);
     form.cmdBottom_Click(2);

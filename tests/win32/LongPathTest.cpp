@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/Win32Ports.h"
+#include "win32/Win32Ports.h"
 #include "tests/e2e/Driver.h"
 #include "util/Text.h"
-#include "util/modFunctions.h"
+#include "util/PathHelpers.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST_F(LongPathTest, ShortPathsComeBackLongAndProperCased) {
 
   // The folders above the test's own keep whatever case the system gives them.
   for (const std::string& input : {shortText, rd::util::ToLower(shortText)}) {
-    const std::string result = rd::modFunctions::GetLongPath(platform.ports, input);
+    const std::string result = rd::PathHelpers::GetLongPath(platform.ports, input);
     EXPECT_TRUE(rd::util::EqualsNoCase(result, file)) << input << " -> " << result;
     EXPECT_EQ(result.substr(0, 2), rd::util::ToUpper(file.substr(0, 2))) << result;
     EXPECT_EQ(result.substr(result.size() - std::min(result.size(), tail.size())), tail) << result;
@@ -50,7 +50,7 @@ TEST_F(LongPathTest, ShortPathsComeBackLongAndProperCased) {
 
 TEST_F(LongPathTest, PathsThatCannotBeLookedUpComeBackUnchanged) {
   for (const std::string& path : {folder + "\\missing\\nothing.dem", "\"" + file + "\""})
-    EXPECT_EQ(rd::modFunctions::GetLongPath(platform.ports, path), path);
+    EXPECT_EQ(rd::PathHelpers::GetLongPath(platform.ports, path), path);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/win32/Win32Ports.h"
-#include "settings/modRegistry.h"
+#include "win32/Win32Ports.h"
+#include "settings/SettingsStore.h"
 #include "tests/e2e/Driver.h"
 
 // The registry store against reg.exe: what it writes, Windows reads back in the expected
@@ -37,7 +37,7 @@ TEST_F(RegQueryTest, WrittenValuesHaveTheByteFormatsWindowsReports) {
       {"HKCU", "F", "B", rd::SettingValue(false), "REG_BINARY", "0000"},
   };
   for (const auto& c : cases) {
-    ASSERT_EQ(rd::modRegistry::WriteValue(platform.ports, c.root, key, c.name, c.type, c.value), 0)
+    ASSERT_EQ(rd::SettingsStore::WriteValue(platform.ports, c.root, key, c.name, c.type, c.value), 0)
         << c.name;
     const auto shown = e2e::RegQuery("HKCU\\" + key, c.name);
     ASSERT_TRUE(shown) << "reg query shows no value " << c.name;
@@ -48,7 +48,7 @@ TEST_F(RegQueryTest, WrittenValuesHaveTheByteFormatsWindowsReports) {
 TEST_F(RegQueryTest, WhatWindowsStoresReadsBackThroughTheStore) {
   ASSERT_TRUE(e2e::RegAddString("HKCU\\" + key, "Text", "a b"));
   rd::SettingValue read;
-  EXPECT_EQ(rd::modRegistry::ReadValue(platform.ports, "HKCU", key, "Text", "S",
+  EXPECT_EQ(rd::SettingsStore::ReadValue(platform.ports, "HKCU", key, "Text", "S",
                                        rd::SettingValue("none"), read),
             0);
   EXPECT_EQ(read, rd::SettingValue("a b"));

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "launcher/frmMain.h"
-#include "platform/win32/ControlIds.h"
-#include "platform/win32/Win32Views.h"
-#include "splash/frmSplash.h"
+#include "launcher/MainWindow.h"
+#include "win32/ControlIds.h"
+#include "win32/Win32Views.h"
+#include "splash/SplashWindow.h"
 #include "tests/fakes/FakePorts.h"
 
 // The real windows over the presenters and the fake ports: what the window shows follows
@@ -77,7 +77,7 @@ TEST(MainViewTest, ShowsTheLoadedStateAndTheUsersEditsReachTheModelOnce) {
   platform.registry.PutText(rd::regroot::CurrentUser, "Software\\Tessaway\\Replaydock\\Settings",
                             "AlreadyRun", "Yes");
   platform.process.commandLine = "C:\\demos\\duel.dm_66";
-  rd::frmMain form(platform.ports, host);
+  rd::MainWindow form(platform.ports, host);
   auto view = views.CreateMainView(form);
   const auto window = reinterpret_cast<HWND>(view->Handle());
   ASSERT_NE(window, nullptr);
@@ -123,7 +123,7 @@ TEST(MainViewTest, TheDefaultBorderFollowsTheFocusedButton) {
   rd::fakes::FakePlatform platform;
   Host host;
   Win32ViewFactory views(GetModuleHandleA(nullptr));
-  rd::frmMain form(platform.ports, host);
+  rd::MainWindow form(platform.ports, host);
   auto view = views.CreateMainView(form);
   const auto window = reinterpret_cast<HWND>(view->Handle());
   ShowWindow(window, SW_SHOW);
@@ -147,8 +147,8 @@ TEST(ViewFactoryTest, TheLoopEndsWhenTheLastWindowCloses) {
   rd::fakes::FakePlatform platform;
   Host host;
   Win32ViewFactory views(GetModuleHandleA(nullptr));
-  rd::frmSplash splash(platform.ports, host);
-  rd::frmMain main(platform.ports, host);
+  rd::SplashWindow splash(platform.ports, host);
+  rd::MainWindow main(platform.ports, host);
   auto splashView = views.CreateSplashView(splash);
   auto mainView = views.CreateMainView(main);
   EXPECT_EQ(views.LiveWindows(), 2);

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/win32/Win32Ports.h"
+#include "win32/Win32Ports.h"
 #include "tests/contract/Binding.h"
 
 namespace rd::contract {

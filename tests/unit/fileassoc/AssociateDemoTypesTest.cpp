@@ -8,7 +8,7 @@
 #include "fileassoc/AssociateDemoTypes.h"
 #include "tests/fakes/FakePorts.h"
 
-namespace rd::modFunctions {
+namespace rd::PathHelpers {
 namespace {
 
 using fakes::FakeRegistry;
@@ -75,4 +75,4 @@ TEST(AssociateDemoTypes, TheAnswerIsTrueOnlyWhenEverythingWasWrittenAndKeepsTheF
 }
 
 }  // namespace
-}  // namespace rd::modFunctions
+}  // namespace rd::PathHelpers

@@ -5,10 +5,10 @@
 #include <tuple>
 #include <vector>
 
-#include "fileassoc/modFileAssoc.h"
+#include "fileassoc/FileTypes.h"
 #include "tests/fakes/FakePorts.h"
 
-namespace rd::modFileAssoc {
+namespace rd::FileTypes {
 namespace {
 
 using Op = fakes::FakeRegistry::Op;
@@ -215,4 +215,4 @@ TEST_P(AssocMessages, TheKeyRoutinesFollowTheSwitchOfTheLastAssociation) {
 }
 
 }  // namespace
-}  // namespace rd::modFileAssoc
+}  // namespace rd::FileTypes

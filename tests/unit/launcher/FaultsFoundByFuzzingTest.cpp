@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fakes/FakePorts.h"
-#include "util/modFunctions.h"
+#include "util/PathHelpers.h"
 
 namespace rd {
 namespace {
@@ -13,8 +13,8 @@ TEST(FoundByFuzzing, LongPathOfAFolderEndingInABackslashIsTheArgument) {
   fakes::FakePlatform fp;
   fp.files.AddFolder("C:\\Demos");
   fp.files.AddFile("C:\\Demos\\match.dem", "x");
-  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "C:\\Demos\\"), "C:\\Demos\\");
-  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\\\"), "c:\\demos\\\\");
+  EXPECT_EQ(PathHelpers::GetLongPath(fp.ports, "C:\\Demos\\"), "C:\\Demos\\");
+  EXPECT_EQ(PathHelpers::GetLongPath(fp.ports, "c:\\demos\\\\"), "c:\\demos\\\\");
 }
 
 // corpus/fuzz_paths/seed10: a name with trailing blanks is found as Windows finds it, without
@@ -22,8 +22,8 @@ TEST(FoundByFuzzing, LongPathOfAFolderEndingInABackslashIsTheArgument) {
 TEST(FoundByFuzzing, LongPathDropsTheTrailingBlanksWindowsIgnores) {
   fakes::FakePlatform fp;
   fp.files.AddFile("C:\\Demos\\match.dem", "x");
-  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\match.dem   "), "C:\\Demos\\Match.dem");
-  EXPECT_EQ(modFunctions::GetLongPath(fp.ports, "c:\\demos\\match.dem. ."), "C:\\Demos\\Match.dem");
+  EXPECT_EQ(PathHelpers::GetLongPath(fp.ports, "c:\\demos\\match.dem   "), "C:\\Demos\\Match.dem");
+  EXPECT_EQ(PathHelpers::GetLongPath(fp.ports, "c:\\demos\\match.dem. ."), "C:\\Demos\\Match.dem");
 }
 
 }  // namespace

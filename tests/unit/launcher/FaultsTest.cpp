@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "config/frmConfig.h"
+#include "config/ConfigWindow.h"
 #include "launcher/Startup.h"
-#include "platform/ports/WinErrors.h"
+#include "ports/WinErrors.h"
 #include "tests/fakes/FakeViews.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
@@ -55,7 +55,7 @@ struct World {
     Store(fp, catalogue::AlreadyRunValue, "Yes");
   }
   // Starts the program and lets the splash window hand over.
-  frmMain& Start() {
+  MainWindow& Start() {
     app.Main();
     fp.timer.TickAll();
     return app.MainForm();
@@ -248,7 +248,7 @@ TEST(Faults, ConfigurationChangesAndRegistration) {
   ForEveryFailure(
       [](World&) {},
       [&](World& w) {
-        w.views.whileConfigOpen = [&](frmConfig& form) {
+        w.views.whileConfigOpen = [&](ConfigWindow& form) {
           form.cboGame.UserSelected(1);
           form.txtLocation.UserEdited(typed);
           form.txtLocation.UserLeaving();

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "launcher/GameCatalogue.h"
-#include "launcher/frmMain.h"
+#include "launcher/MainWindow.h"
 #include "tests/fakes/FakePorts.h"
 
 // What the launcher's tests share: the game names, the texts the user is shown, our own
@@ -61,8 +61,8 @@ class WindowTest : public ::testing::Test {
  protected:
   WindowTest() { Store(fp, catalogue::AlreadyRunValue, "Yes"); }
 
-  frmMain& Load() {
-    form = std::make_unique<frmMain>(fp.ports, host);
+  MainWindow& Load() {
+    form = std::make_unique<MainWindow>(fp.ports, host);
     form->Form_Load();
     return *form;
   }
@@ -74,7 +74,7 @@ class WindowTest : public ::testing::Test {
 
   fakes::FakePlatform fp;
   RecordingHost host{fp};
-  std::unique_ptr<frmMain> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace rd::launcher_tests

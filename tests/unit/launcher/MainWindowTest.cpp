@@ -15,7 +15,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-class MainWindow : public WindowTest {
+class MainWindowTest : public WindowTest {
  protected:
   // The names of the values written, in order.
   std::vector<std::string> Writes() const {
@@ -27,9 +27,9 @@ class MainWindow : public WindowTest {
   }
 };
 
-TEST_F(MainWindow, AFirstLoadWithNothingStoredShowsHalfLifeAndTheDefaults) {
+TEST_F(MainWindowTest, AFirstLoadWithNothingStoredShowsHalfLifeAndTheDefaults) {
   fp.process.version = ProgramVersion{2, 10, 305};
-  frmMain& f = Load();
+  MainWindow& f = Load();
   EXPECT_EQ(f.lblTop.Caption(), "Tessaway Replaydock v2.10.305");
   EXPECT_EQ(f.lblInfo.Caption(), "Select the required parameters for the demo, then click Play.");
   EXPECT_THAT(f.cboGame.Items(), ElementsAre(kHL, kQ3, kRTCW));
@@ -57,7 +57,7 @@ struct CommandLine {
   bool lookupFails = false;
 };
 
-class CommandLines : public MainWindow, public ::testing::WithParamInterface<CommandLine> {};
+class CommandLines : public MainWindowTest, public ::testing::WithParamInterface<CommandLine> {};
 
 TEST_P(CommandLines, FillTheFileBoxAndPickTheGameWithoutReadingTheStoredOnes) {
   const CommandLine& c = GetParam();
@@ -68,7 +68,7 @@ TEST_P(CommandLines, FillTheFileBoxAndPickTheGameWithoutReadingTheStoredOnes) {
   fp.files.AddFile("C:\\My Demos\\Final Match.dem", "x");
   if (c.lookupFails) fp.files.FailNext(fakes::FakeFileSystem::Op::FindFile, 21);
   fp.process.commandLine = c.text;
-  frmMain& f = Load();
+  MainWindow& f = Load();
   EXPECT_EQ(f.txtFilename.Text(), shown);
   EXPECT_EQ(f.cboGame.Text(), c.game);
   EXPECT_EQ(Stored(fp, catalogue::LastFilenameValue), shown);
@@ -104,11 +104,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLine{"LookupFails", "C:\\duel.dm_66", "", kFile, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindow, AnEmptyCommandLineRestoresTheGameAndFileThenFollowsTheFile) {
+TEST_F(MainWindowTest, AnEmptyCommandLineRestoresTheGameAndFileThenFollowsTheFile) {
   Store(fp, catalogue::DefaultGameValue, kRTCW);
   Store(fp, "DefaultRTCWMod", "osp2");
   Store(fp, catalogue::LastFilenameValue, "C:\\Demos\\x.dm_66");
-  frmMain& f = Load();
+  MainWindow& f = Load();
   EXPECT_EQ(f.txtFilename.Text(), "C:\\Demos\\x.dm_66");
   EXPECT_EQ(f.cboGame.Text(), kQ3);
   // The restored game and its mod written back, then the file and the file's game.
@@ -116,14 +116,14 @@ TEST_F(MainWindow, AnEmptyCommandLineRestoresTheGameAndFileThenFollowsTheFile) {
               ElementsAre("DefaultGame", "DefaultRTCWMod", "LastFilename", "DefaultGame"));
 }
 
-TEST_F(MainWindow, AStoredGameSpeltOtherwiseSelectsNothing) {
+TEST_F(MainWindowTest, AStoredGameSpeltOtherwiseSelectsNothing) {
   Store(fp, catalogue::DefaultGameValue, "half-life");
   EXPECT_EQ(Load().cboGame.ListIndex(), -1);
   EXPECT_THAT(Writes(), IsEmpty());
 }
 
-TEST_F(MainWindow, EveryKeystrokeInTheFileBoxIsStoredAndLeavesTheGameAlone) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, EveryKeystrokeInTheFileBoxIsStoredAndLeavesTheGameAlone) {
+  MainWindow& f = Load();
   fp.log.clear();
   const std::string path = "C:\\a.dm_66";
   for (std::size_t n = 1; n <= path.size(); ++n) f.txtFilename.UserEdited(path.substr(0, n));
@@ -133,8 +133,8 @@ TEST_F(MainWindow, EveryKeystrokeInTheFileBoxIsStoredAndLeavesTheGameAlone) {
   EXPECT_EQ(f.cboGame.Text(), kHL);
 }
 
-TEST_F(MainWindow, EachGameRemembersItsOwnModAcrossSwitchesAndStarts) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, EachGameRemembersItsOwnModAcrossSwitchesAndStarts) {
+  MainWindow& f = Load();
   Pick(f.cboMod, "dod");
   Pick(f.cboGame, kQ3);
   EXPECT_THAT(f.cboMod.Items(), ElementsAre("arena", "generations", "osp"));
@@ -159,8 +159,8 @@ TEST_F(MainWindow, EachGameRemembersItsOwnModAcrossSwitchesAndStarts) {
   EXPECT_THAT(fp.log, IsEmpty());
 }
 
-TEST_F(MainWindow, OnlyHalfLifeEnablesSpeedAndResolutionAndSwitchingKeepsTheirTexts) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, OnlyHalfLifeEnablesSpeedAndResolutionAndSwitchingKeepsTheirTexts) {
+  MainWindow& f = Load();
   fp.log.clear();
   Pick(f.cboResolution, "1024x768");
   f.cboSpeed.UserEdited("2");
@@ -174,8 +174,8 @@ TEST_F(MainWindow, OnlyHalfLifeEnablesSpeedAndResolutionAndSwitchingKeepsTheirTe
   }
 }
 
-TEST_F(MainWindow, TheOpenDialogStartsFromTheLastChoiceAndAChosenDemoSelectsItsGame) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, TheOpenDialogStartsFromTheLastChoiceAndAChosenDemoSelectsItsGame) {
+  MainWindow& f = Load();
   // Answers the file the dialog started from.
   const auto choose = [&](OpenResult::Outcome outcome, const std::string& path) {
     fp.dialogs.openResults.push_back({outcome, path});
@@ -207,8 +207,8 @@ TEST_F(MainWindow, TheOpenDialogStartsFromTheLastChoiceAndAChosenDemoSelectsItsG
   EXPECT_EQ(f.cboGame.Text(), kQ3);
 }
 
-TEST_F(MainWindow, ASpeedThatIsNoNumberBecomesOneWhenTheFocusLeaves) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, ASpeedThatIsNoNumberBecomesOneWhenTheFocusLeaves) {
+  MainWindow& f = Load();
   const auto leaveWith = [&](const std::string& typed) {
     f.cboSpeed.UserEdited(typed);
     f.cboSpeed.UserLeaving();
@@ -224,8 +224,8 @@ TEST_F(MainWindow, ASpeedThatIsNoNumberBecomesOneWhenTheFocusLeaves) {
   EXPECT_FALSE(cancel);  // the focus may always leave
 }
 
-TEST_F(MainWindow, CancelEndsTheProgramAndConfigurationOpensItsWindow) {
-  frmMain& f = Load();
+TEST_F(MainWindowTest, CancelEndsTheProgramAndConfigurationOpensItsWindow) {
+  MainWindow& f = Load();
   fp.log.clear();
   f.cmdBottom[1].UserClicked();
   f.cmdBottom_Click(3);  // no such button

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "config/frmConfig.h"
+#include "config/ConfigWindow.h"
 #include "launcher/Startup.h"
 #include "tests/fakes/FakeViews.h"
 #include "tests/unit/launcher/LauncherTesting.h"
-#include "util/modFunctions.h"
+#include "util/PathHelpers.h"
 
 namespace rd {
 namespace {
@@ -128,7 +128,7 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
     fp.timer.TickAll();
     tickAndLook();
   };
-  views.whileConfigOpen = [&](frmConfig& config) {
+  views.whileConfigOpen = [&](ConfigWindow& config) {
     tickAndLook();
     app.SplashIfLoaded()->lblEMailAddress_Click();  // uses the window being loaded
     config.cmdBottom.UserClicked();
@@ -169,7 +169,7 @@ TEST_P(MailLinkBeforeTheHandOver, LoadsTheMainWindowWhichTheFirstTickAfterTheLoa
   // The load, with its first run, is over before the shell is called.
   EXPECT_LT(Position(firstRun ? alreadyRunWrite : "create main"), Position(mailShell));
   fp.timer.TickAll();
-  modFunctions::RunProgram(fp.ports, kMailLink, "");  // owned by the main window too
+  PathHelpers::RunProgram(fp.ports, kMailLink, "");  // owned by the main window too
 
   ASSERT_EQ(fp.shell.calls.size(), 3u);
   for (const auto& call : fp.shell.calls) {
@@ -201,7 +201,7 @@ TEST_F(Startup, ACommandLineStartFillsTheMainWindowBeforeTheFirstRunAsks) {
 TEST_F(Startup, ConfigurationOpensLoadedAfreshEachTimeAndIsDroppedWhenClosed) {
   Store(fp, catalogue::AlreadyRunValue, "Yes");
   StartAndTick();
-  views.whileConfigOpen = [&](frmConfig& config) {
+  views.whileConfigOpen = [&](ConfigWindow& config) {
     EXPECT_EQ(&config, app.ConfigIfOpen());
     EXPECT_EQ(config.txtLocation.Text(), "C:\\Sierra\\Half-Life\\hl.exe");
     config.cmdBottom.UserClicked();

@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-#include "settings/modRegistry.h"
+#include "settings/SettingsStore.h"
 
 namespace rd {
 namespace {

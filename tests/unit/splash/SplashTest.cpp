@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "splash/frmSplash.h"
+#include "splash/SplashWindow.h"
 #include "tests/fakes/FakePorts.h"
 
 namespace rd {
@@ -29,7 +29,7 @@ class Splash : public ::testing::Test {
 
 TEST_F(Splash, LoadingFillsTheLabelsAndEachTickAsksForTheHandOverUntilTheTimerStops) {
   EXPECT_CALL(host, HandOver()).Times(2);  // keeping it to one is the host's business
-  frmSplash splash(fp.ports, host);
+  SplashWindow splash(fp.ports, host);
   splash.Form_Load();
   EXPECT_EQ(splash.lblTop.Caption(), "Tessaway Replaydock");
   EXPECT_EQ(splash.lblEMailAddress.Caption(), "replaydock@tessaway.example");
@@ -45,7 +45,7 @@ TEST_F(Splash, LoadingFillsTheLabelsAndEachTickAsksForTheHandOverUntilTheTimerSt
   EXPECT_EQ(fp.timer.Running(), 0);
   fp.timer.TickAll();
   {  // going away without unloading stops it too
-    frmSplash other(fp.ports, host);
+    SplashWindow other(fp.ports, host);
     other.Form_Load();
   }
   EXPECT_EQ(fp.timer.Running(), 0);
@@ -55,7 +55,7 @@ TEST_F(Splash, LoadingFillsTheLabelsAndEachTickAsksForTheHandOverUntilTheTimerSt
 TEST_F(Splash, AddressClickOpensAMailMessageOwnedByTheMainWindowAndNeverComplains) {
   fp.ports.mainWindowOwner = [] { return WindowHandle{0x4242}; };
   fp.shell.result = 31;  // no mail program associated
-  frmSplash splash(fp.ports, host);
+  SplashWindow splash(fp.ports, host);
   splash.Form_Load();
   splash.lblEMailAddress_Click();
   ASSERT_EQ(fp.shell.calls.size(), 1u);

@@ -1,0 +1,91 @@
+#include "config/ConfigWindow.h"
+
+#include "fileassoc/AssociateDemoTypes.h"
+#include "launcher/GameCatalogue.h"
+#include "settings/SettingsStore.h"
+
+namespace rd {
+namespace {
+
+const catalogue::Game* SelectedGame(const forms::ComboBox& games) {
+  return catalogue::FindByName(games.Text());
+}
+
+}  // namespace
+
+ConfigWindow::ConfigWindow(Ports& ports, AppHost& host) : ports_(ports), host_(host) {
+  cboGame.Click = [this] { cboGame_Click(); };
+  txtLocation.Change = [this] { txtLocation_Change(); };
+  txtLocation.Validate = [this](bool& cancel) { txtLocation_Validate(cancel); };
+  cmdSelect.Click = [this] { cmdSelect_Click(); };
+  cmdRegister.Click = [this] { cmdRegister_Click(); };
+  cmdBottom.Click = [this] { cmdBottom_Click(); };
+}
+
+void ConfigWindow::Form_Load() {
+  for (const catalogue::Game& game : catalogue::Games()) {
+    cboGame.AddItem(std::string(game.displayName));
+  }
+  // Runs the game selection, which fills the location box, which stores it.
+  cboGame.SetListIndex(0);
+}
+
+void ConfigWindow::cboGame_Click() {
+  const catalogue::Game* game = SelectedGame(cboGame);
+  if (!game) return;
+  SettingValue location;
+  SettingsStore::ReadValue(ports_, std::string(catalogue::SettingsRoot),
+                         std::string(catalogue::SettingsKey), std::string(game->locationValue), "S",
+                         SettingValue(game->defaultLocation), location);
+  txtLocation.SetText(location.TextForm(ports_.process.Numbers()));
+}
+
+void ConfigWindow::txtLocation_Change() {
+  const catalogue::Game* game = SelectedGame(cboGame);
+  if (!game) return;
+  SettingsStore::WriteValue(ports_, std::string(catalogue::SettingsRoot),
+                          std::string(catalogue::SettingsKey), std::string(game->locationValue),
+                          "S", SettingValue(txtLocation.Text()));
+}
+
+void ConfigWindow::txtLocation_Validate(bool& cancel) {
+  // Only a warning: the text is stored already and the focus moves on.
+  cancel = false;
+  const FindResult found = ports_.files.FindFile(txtLocation.Text());
+  if (found.status != FindStatus::Found) {
+    ports_.dialogs.ShowMessage(
+        "The specified program does not exist. Please select the correct executable.", AppTitle,
+        mb::OK | mb::IconCritical);
+  }
+}
+
+void ConfigWindow::cmdSelect_Click() {
+  const OpenResult chosen =
+      ports_.dialogs.ShowOpen(OpenRequest{SelectTitle, SelectFilter, std::string()});
+  if (chosen.outcome != OpenResult::Outcome::Chosen) return;
+  txtLocation.SetText(chosen.path);
+}
+
+void ConfigWindow::cmdRegister_Click() {
+  const int answer = ports_.dialogs.ShowMessage(
+      "Are you sure you wish to associate Replaydock with all the demo types it supports?",
+      AppTitle, mb::YesNo | mb::IconQuestion);
+  if (answer != answer::Yes) return;
+  const PathHelpers::AssociationResult result = PathHelpers::AssociateDemoTypes(ports_);
+  if (result.allWritten) {
+    ports_.dialogs.ShowMessage("File types registered!", AppTitle, mb::OK | mb::IconInformation);
+    return;
+  }
+  std::string text = "The file types could not be registered.";
+  if (result.error != 0) {
+    text += "\n\n";
+    text += ports_.process.ErrorText(static_cast<std::uint32_t>(result.error));
+  }
+  ports_.dialogs.ShowMessage(text, AppTitle, mb::OK | mb::IconCritical);
+}
+
+void ConfigWindow::cmdBottom_Click() {
+  host_.CloseConfig();
+}
+
+}  // namespace rd

@@ -1,0 +1,234 @@
+#include "launcher/MainWindow.h"
+
+#include "launcher/GameCatalogue.h"
+#include "launcher/PlayCommand.h"
+#include "launcher/Startup.h"
+#include "settings/SettingsStore.h"
+#include "util/Numeric.h"
+#include "util/Text.h"
+#include "util/PathHelpers.h"
+
+namespace rd {
+namespace {
+
+constexpr const char* kInfo = "Select the required parameters for the demo, then click Play.";
+constexpr const char* kTitlePrefix = "Tessaway Replaydock v";
+constexpr const char* kDialogTitle = "Demo Location";
+constexpr const char* kDialogFilter = "Demo Files (*.dem, *.dm_66, *.dm_57)|*.dem;*.dm_66;*.dm_57";
+constexpr const char* kDefaultResolution = "Default";
+constexpr const char* kNoDemo = "You must select a demo file to play first";
+constexpr const char* kDemoMissing =
+    "The specified demo file does not exist. Please select a valid file and try again.";
+constexpr const char* kNoGame = "You must select a game first";
+constexpr unsigned kErrorStyle = mb::OK | mb::IconCritical;
+
+const char* const kSpeeds[] = {"0.5", "1", "2", "3"};
+const char* const kResolutions[] = {"Default",  "640x480",  "800x600",
+                                    "1024x768", "1152x864", "1280x1024"};
+
+std::string ReadSetting(Ports& ports, std::string_view name, std::string_view defaultText) {
+  SettingValue value;
+  SettingsStore::ReadValue(ports, std::string(catalogue::SettingsRoot),
+                         std::string(catalogue::SettingsKey), std::string(name), "S",
+                         SettingValue(defaultText), value);
+  return value.TextForm(ports.process.Numbers());
+}
+
+void WriteSetting(Ports& ports, std::string_view name, const std::string& text) {
+  SettingsStore::WriteValue(ports, std::string(catalogue::SettingsRoot),
+                          std::string(catalogue::SettingsKey), std::string(name), "S",
+                          SettingValue(text));
+}
+
+// The shell passes a path that holds blanks in one pair of quotes; anything else is the
+// path itself.
+std::string WithoutEnclosingQuotes(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"' &&
+      text.find('"', 1) == text.size() - 1) {
+    return text.substr(1, text.size() - 2);
+  }
+  return text;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Ports& ports, AppHost& host) : ports_(ports), host_(host) {
+  lblInfo.SetCaption(kInfo);
+  for (const char* speed : kSpeeds) cboSpeed.AddItem(speed);
+  cboSpeed.SetText("1");
+  for (const char* resolution : kResolutions) cboResolution.AddItem(resolution);
+
+  txtFilename.Change = [this] { txtFilename_Change(); };
+  cboGame.Click = [this] { cboGame_Click(); };
+  cboMod.Change = [this] { cboMod_Change(); };
+  cboMod.Click = [this] { cboMod_Click(); };
+  cboSpeed.Validate = [this](bool& cancel) { cboSpeed_Validate(cancel); };
+  cmdSelect.Click = [this] { cmdSelect_Click(); };
+  for (std::size_t i = 0; i < cmdBottom.size(); ++i) {
+    cmdBottom[i].Click = [this, i] { cmdBottom_Click(static_cast<std::int16_t>(i)); };
+  }
+}
+
+void MainWindow::Form_Load() {
+  const ProgramVersion version = ports_.process.Version();
+  lblTop.SetCaption(kTitlePrefix + std::to_string(version.major) + "." +
+                    std::to_string(version.minor) + "." + std::to_string(version.revision));
+  for (const catalogue::Game& game : catalogue::Games()) {
+    cboGame.AddItem(std::string(game.displayName));
+  }
+  cboResolution.SetText(kDefaultResolution);
+  commandLine_ = ports_.process.CommandLineText();
+  txtFilename.SetText(PathHelpers::GetLongPath(ports_, WithoutEnclosingQuotes(commandLine_)));
+  LoadSettings();
+}
+
+void MainWindow::LoadSettings() {
+  if (commandLine_.empty()) {
+    cboGame.SetText(
+        ReadSetting(ports_, catalogue::DefaultGameValue, catalogue::DefaultGameDefault));
+    txtFilename.SetText(
+        ReadSetting(ports_, catalogue::LastFilenameValue, catalogue::LastFilenameDefault));
+  }
+  DetectGame();
+  FirstRunCheck(ports_, host_);
+}
+
+void MainWindow::DetectGame() {
+  const std::string text = txtFilename.Text();
+  const FindResult found = ports_.files.FindFile(text);
+  if (found.status == FindStatus::Error) return;
+
+  // A game whose demos are told by an existing file's name first; then the others by the
+  // text alone, so a demo that is not there yet still selects its game.
+  for (const catalogue::Game& game : catalogue::Games()) {
+    if (game.detectedFromExistingFile && found.status == FindStatus::Found &&
+        util::EqualsNoCase(util::Right(found.name, game.extension.size()), game.extension)) {
+      cboGame.SetText(std::string(game.displayName));
+      return;
+    }
+  }
+  for (const catalogue::Game& game : catalogue::Games()) {
+    if (!game.detectedFromExistingFile &&
+        util::EqualsNoCase(util::Right(text, game.extension.size()), game.extension)) {
+      cboGame.SetText(std::string(game.displayName));
+      return;
+    }
+  }
+}
+
+void MainWindow::cboGame_Click() {
+  cboMod.Clear();
+  WriteSetting(ports_, catalogue::DefaultGameValue, cboGame.Text());
+  const catalogue::Game* game = catalogue::FindByName(cboGame.Text());
+  if (!game) return;
+  for (std::string_view mod : game->mods) cboMod.AddItem(std::string(mod));
+  cboMod.SetText(ReadSetting(ports_, game->modValue, game->defaultMod));
+  cboSpeed.SetEnabled(game->speedAndResolutionEnabled);
+  cboResolution.SetEnabled(game->speedAndResolutionEnabled);
+}
+
+void MainWindow::cboMod_Change() {
+  const catalogue::Game* game = catalogue::FindByName(cboGame.Text());
+  if (game) WriteSetting(ports_, game->modValue, cboMod.Text());
+}
+
+void MainWindow::cboMod_Click() {
+  cboMod_Change();
+}
+
+void MainWindow::cboSpeed_Validate(bool& cancel) {
+  (void)cancel;  // the focus may always leave the box
+  if (!util::IsNumeric(cboSpeed.Text(), ports_.process.Numbers())) cboSpeed.SetText("1");
+}
+
+void MainWindow::cmdSelect_Click() {
+  const OpenResult chosen =
+      ports_.dialogs.ShowOpen(OpenRequest{kDialogTitle, kDialogFilter, dialogFileName_});
+  if (chosen.outcome != OpenResult::Outcome::Chosen) return;
+  dialogFileName_ = chosen.path;
+  txtFilename.SetText(chosen.path);
+  DetectGame();
+}
+
+void MainWindow::txtFilename_Change() {
+  WriteSetting(ports_, catalogue::LastFilenameValue, txtFilename.Text());
+}
+
+void MainWindow::cmdBottom_Click(std::int16_t index) {
+  switch (index) {
+    case 0:
+      host_.EndProgram();
+      return;
+    case 1:
+      host_.ShowConfigModal();
+      return;
+    case 2:
+      Play();
+      return;
+    default:
+      return;
+  }
+}
+
+void MainWindow::Play() {
+  bool cancel = false;
+  cboSpeed_Validate(cancel);
+  const std::string demo = txtFilename.Text();
+  if (demo.empty()) {
+    ports_.dialogs.ShowMessage(kNoDemo, AppTitle, kErrorStyle);
+    return;
+  }
+  host_.HideMain();
+
+  if (cboResolution.Text() != kDefaultResolution) {
+    const play::Resolution size = play::ParseResolution(cboResolution.Text());
+    const std::string root(catalogue::SettingsRoot);
+    const std::string key(catalogue::EngineKey);
+    SettingsStore::WriteValue(ports_, root, key, std::string(catalogue::EngineModeHeightValue), "D",
+                            SettingValue(size.height));
+    SettingsStore::WriteValue(ports_, root, key, std::string(catalogue::EngineModeWidthValue), "D",
+                            SettingValue(size.width));
+  }
+
+  if (ports_.files.FindFile(demo).status != FindStatus::Found) {
+    ports_.dialogs.ShowMessage(kDemoMissing, AppTitle, kErrorStyle);
+    host_.ShowMain();
+    return;
+  }
+
+  // Without a game the shell would be asked to open nothing, which shows a folder window.
+  const catalogue::Game* game = catalogue::FindByName(cboGame.Text());
+  if (!game) {
+    ports_.dialogs.ShowMessage(kNoGame, AppTitle, kErrorStyle);
+    host_.ShowMain();
+    return;
+  }
+
+  const std::string program = ReadSetting(ports_, game->locationValue, game->defaultLocation);
+  const std::string mod = cboMod.Text();
+  const play::StageResult staged =
+      play::StageDemo(ports_, *game, PathHelpers::GetParentFolder(program), mod, demo);
+  if (!staged.staged) {
+    std::string text = "The demo could not be copied to " + staged.stagedPath +
+                       ". Please check the game's location and mod, then try again.";
+    if (staged.error != 0) text += "\n\n" + ports_.process.ErrorText(staged.error);
+    ports_.dialogs.ShowMessage(text, AppTitle, kErrorStyle);
+    host_.ShowMain();
+    return;
+  }
+
+  const std::intptr_t started =
+      PathHelpers::RunProgram(ports_, program, catalogue::Parameters(*game, mod, cboSpeed.Text()));
+  if (started <= 32) {
+    ports_.dialogs.ShowMessage(
+        "The game could not be started: " + program +
+            ". Please check the game's location in the configuration window.\n\n" +
+            PathHelpers::ShellErrorText(ports_, started),
+        AppTitle, kErrorStyle);
+    host_.ShowMain();
+    return;
+  }
+  host_.EndProgram();
+}
+
+}  // namespace rd

@@ -1,0 +1,143 @@
+#include "win32/ConfigView.h"
+
+#include <commctrl.h>
+
+#include "win32/ControlIds.h"
+
+namespace rd::win32 {
+namespace {
+
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr int kTabLeft = 120;
+constexpr int kTabTop = 120;
+
+// Positions on a page are relative to the tab control.
+TwipRect OnTab(int left, int top, int width, int height) {
+  return TwipRect{kTabLeft + left, kTabTop + top, width, height};
+}
+
+}  // namespace
+
+ConfigView::ConfigView(WindowCounter& counter, HINSTANCE instance, ConfigWindow& form)
+    : FormWindow(counter, instance), form_(form) {}
+
+ConfigView::~ConfigView() {
+  if (Hwnd()) DestroyWindow(Hwnd());
+}
+
+bool ConfigView::Create() {
+  const HWND owner = PreferredOwner();
+  Frame frame{};
+  frame.className = ids::ConfigClass;
+  frame.caption = ConfigWindow::Caption;
+  // No WS_SYSMENU: no title-bar buttons. Owned and without WS_EX_APPWINDOW: no task bar button.
+  frame.style = WS_POPUP | WS_CAPTION;
+  frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  frame.owner = owner;
+  frame.clientWidth = 7080;
+  frame.clientHeight = 2040;
+  frame.background = GetSysColor(COLOR_BTNFACE);
+  if (!CreateFrame(frame)) return false;
+
+  const HWND cmdBottom =
+      AddControl(WC_BUTTONA, form_.cmdBottom.Caption(), WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                 ids::ConfigCmdBottom, {5760, 1560, 1215, 375}, FontKind::Normal);
+  tab_ = AddControl(WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, 0, ids::ConfigTab,
+                    {kTabLeft, kTabTop, 6855, 1335}, FontKind::Normal);
+  const char* const captions[] = {"Program Locations", "Options"};
+  for (int i = 0; i < 2; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(captions[i]);
+    SendMessageA(tab_, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+
+  lblGame_ = AddControl(WC_STATICA, "Game:", kLabel, 0, -1, OnTab(120, 480, 855, 255),
+                        FontKind::Normal);
+  const HWND cboGame =
+      AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                 ids::ConfigCboGame, OnTab(1080, 480, 2415, 315), FontKind::Normal, 1200);
+  lblLocation_ = AddControl(WC_STATICA, "Location:", kLabel, 0, -1, OnTab(120, 840, 855, 255),
+                            FontKind::Normal);
+  const HWND txtLocation =
+      AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE,
+                 ids::ConfigTxtLocation, OnTab(1080, 840, 5175, 285), FontKind::Normal);
+  const HWND cmdSelect = AddControl(WC_BUTTONA, form_.cmdSelect.Caption(),
+                                    WS_TABSTOP | BS_PUSHBUTTON, 0, ids::ConfigCmdSelect,
+                                    OnTab(6360, 840, 375, 255), FontKind::Normal);
+  const HWND cmdRegister = AddControl(WC_BUTTONA, form_.cmdRegister.Caption(),
+                                      WS_TABSTOP | BS_PUSHBUTTON, 0, ids::ConfigCmdRegister,
+                                      OnTab(120, 480, 1935, 375), FontKind::Normal);
+  // The pages' controls lie on the tab control: it goes to the bottom, and WS_CLIPSIBLINGS
+  // keeps it from painting over them.
+  if (tab_) SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (tab_) SetWindowSubclass(tab_, &ConfigView::TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  pages_[0] = {lblGame_, cboGame, lblLocation_, txtLocation, cmdSelect};
+  pages_[1] = {cmdRegister};
+
+  BindButton(cmdBottom, form_.cmdBottom);
+  BindComboBox(cboGame, form_.cboGame);
+  BindTextBox(txtLocation, form_.txtLocation);
+  BindButton(cmdSelect, form_.cmdSelect);
+  BindButton(cmdRegister, form_.cmdRegister);
+  WatchLeaving(txtLocation, [this] { form_.txtLocation.UserLeaving(); });
+
+  SetTabOrder({cmdBottom, tab_, cmdSelect, txtLocation, cboGame, cmdRegister});
+  SetKeyButtons(cmdBottom, cmdBottom);
+  ShowPage(0);
+  FinishLayout(owner);
+  return true;
+}
+
+void ConfigView::ShowPage(int page) {
+  for (int i = 0; i < 2; ++i) {
+    for (HWND control : pages_[i]) ShowWindow(control, i == page ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+LRESULT CALLBACK ConfigView::TabProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR hook, DWORD_PTR data) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &ConfigView::TabProc, hook);
+  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  // A page chosen from outside (TCM_SETCURSEL sends no TCN_SELCHANGE) shows its controls too.
+  if (message == TCM_SETCURSEL) {
+    reinterpret_cast<ConfigView*>(data)->ShowPage(
+        static_cast<int>(SendMessageA(window, TCM_GETCURSEL, 0, 0)));
+  }
+  return result;
+}
+
+LRESULT ConfigView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  handled = false;
+  if (message == WM_NOTIFY) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->hwndFrom == tab_ && header->code == TCN_SELCHANGE) {
+      ShowPage(static_cast<int>(SendMessageA(tab_, TCM_GETCURSEL, 0, 0)));
+      handled = true;
+    }
+  } else if (message == WM_CLOSE) {
+    // Alt+F4: the same as "&Done", the only way out.
+    handled = true;
+    form_.cmdBottom.UserClicked();
+  }
+  (void)wParam;
+  return 0;
+}
+
+HBRUSH ConfigView::LabelColours(HWND label, HDC dc) {
+  if (label != lblGame_ && label != lblLocation_) return nullptr;
+  // The labels lie on the tab control: draw its face under their text.
+  RECT client{};
+  GetClientRect(label, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  POINT origin{0, 0};
+  MapWindowPoints(label, tab_, &origin, 1);
+  const int saved = SaveDC(dc);
+  OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+  SendMessageA(tab_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  RestoreDC(dc, saved);
+  SetBkMode(dc, TRANSPARENT);
+  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+}
+
+}  // namespace rd::win32

@@ -1,0 +1,30 @@
+#pragma once
+#include "config/ConfigWindow.h"
+#include "win32/FormWindow.h"
+
+namespace rd::win32 {
+
+// The configuration window: the tab control with the program locations and the options.
+class ConfigView final : public FormWindow {
+ public:
+  ConfigView(WindowCounter& counter, HINSTANCE instance, ConfigWindow& form);
+  ~ConfigView() override;
+
+  bool Create();
+
+ protected:
+  HBRUSH LabelColours(HWND label, HDC dc) override;
+  LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  static LRESULT CALLBACK TabProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void ShowPage(int page);
+
+  ConfigWindow& form_;
+  HWND tab_ = nullptr;
+  HWND lblGame_ = nullptr;
+  HWND lblLocation_ = nullptr;
+  std::vector<HWND> pages_[2];
+};
+
+}  // namespace rd::win32

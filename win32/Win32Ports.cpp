@@ -1,0 +1,8 @@
+#include "win32/Win32Ports.h"
+
+namespace rd::win32 {
+
+Win32Platform::Win32Platform()
+    : ports{registry, ini, files, shell, dialogs, process, timer, {}} {}
+
+}  // namespace rd::win32

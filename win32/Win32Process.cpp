@@ -1,0 +1,100 @@
+#include "win32/Win32Process.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace rd::win32 {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string ModulePath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string LocaleText(LCTYPE what, const char* fallback) {
+  char buffer[16] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, what, buffer, sizeof buffer) <= 1) return fallback;
+  return buffer;
+}
+
+}  // namespace
+
+std::string ArgumentText(std::string_view commandLine) {
+  std::size_t i = 0;
+  if (i < commandLine.size() && commandLine[i] == '"') {
+    const std::size_t close = commandLine.find('"', 1);
+    i = close == std::string_view::npos ? commandLine.size() : close + 1;
+  } else {
+    while (i < commandLine.size() && !IsBlank(commandLine[i])) ++i;
+  }
+  while (i < commandLine.size() && IsBlank(commandLine[i])) ++i;
+  return std::string(commandLine.substr(i));
+}
+
+std::string Win32Process::CommandLineText() {
+  const char* line = GetCommandLineA();
+  return line ? ArgumentText(line) : std::string();
+}
+
+std::string Win32Process::ExeFolder() {
+  const std::string path = ModulePath();
+  const auto cut = path.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string Win32Process::ExeBaseName() {
+  const std::string path = ModulePath();
+  std::string name = path.substr(path.find_last_of('\\') + 1);
+  const auto dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+ProgramVersion Win32Process::Version() {
+  const std::string path = ModulePath();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  char root[] = "\\";
+  if (!VerQueryValueA(block.data(), root, reinterpret_cast<void**>(&info), &length) || !info ||
+      length < sizeof(VS_FIXEDFILEINFO)) {
+    return {};
+  }
+  return ProgramVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                        LOWORD(info->dwFileVersionLS)};
+}
+
+NumberFormat Win32Process::Numbers() {
+  return NumberFormat{LocaleText(LOCALE_SDECIMAL, "."), LocaleText(LOCALE_STHOUSAND, ",")};
+}
+
+std::string Win32Process::ErrorText(std::uint32_t code) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = (n && text) ? std::string(text, n) : std::string();
+  if (text) LocalFree(text);
+  while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' ')) {
+    out.pop_back();
+  }
+  if (out.empty()) out = "Error " + std::to_string(code) + ".";
+  return out;
+}
+
+void Win32Process::Exit(int code) { ExitProcess(static_cast<UINT>(code)); }
+
+}  // namespace rd::win32

@@ -1,0 +1,27 @@
+#include "win32/Win32Views.h"
+
+#include "win32/ConfigView.h"
+#include "win32/MainView.h"
+#include "win32/SplashView.h"
+
+namespace rd::win32 {
+
+std::unique_ptr<FormView> Win32ViewFactory::CreateMainView(MainWindow& form) {
+  auto view = std::make_unique<MainView>(counter_, instance_, form);
+  view->Create();  // a window that could not be created stays an empty view
+  return view;
+}
+
+std::unique_ptr<FormView> Win32ViewFactory::CreateConfigView(ConfigWindow& form) {
+  auto view = std::make_unique<ConfigView>(counter_, instance_, form);
+  view->Create();
+  return view;
+}
+
+std::unique_ptr<FormView> Win32ViewFactory::CreateSplashView(SplashWindow& form) {
+  auto view = std::make_unique<SplashView>(counter_, instance_, form);
+  view->Create();
+  return view;
+}
+
+}  // namespace rd::win32

@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+
+#include "launcher/Startup.h"
+#include "win32/Win32Ports.h"
+#include "win32/Win32Views.h"
+
+namespace {
+
+// The manifest normally does this; older systems lack the call, so it is looked up.
+void UsePerMonitorDpi() {
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (!user32) return;
+  using Fn = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<Fn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2; refused when the manifest already set it.
+  if (setContext) {
+    setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)));
+    return;
+  }
+  SetProcessDPIAware();
+}
+
+int RunProgram(HINSTANCE instance) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  rd::win32::Win32Platform platform;
+  rd::win32::Win32ViewFactory views(instance);
+  rd::Application app(platform.ports, views);
+  app.Main();
+  if (views.LiveWindows() == 0) return 0;
+
+  MSG msg{};
+  BOOL got = 0;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    if (rd::win32::Win32ViewFactory::PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return got < 0 ? 1 : static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  try {
+    UsePerMonitorDpi();
+    return RunProgram(instance);
+  } catch (const std::exception& error) {
+    MessageBoxA(nullptr, error.what(), "Replaydock", MB_OK | MB_ICONSTOP);
+  } catch (...) {
+    MessageBoxA(nullptr, "Replaydock stopped after an unexpected error.", "Replaydock",
+                MB_OK | MB_ICONSTOP);
+  }
+  return 1;
+}
