@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,11 @@ struct FindResult {
   FindStatus status = FindStatus::NotFound;
   std::string name;         // the first match, without its folder, as the file system spells it
   std::uint32_t error = 0;  // Windows' code when status is Error
+};
+
+struct FileFacts {
+  std::uint64_t size = 0;
+  std::uint64_t writeTime = 0;  // last write, in 100-ns ticks; only compared for change
 };
 
 // The few file-system operations the program needs. Paths are Windows paths (UTF-8).
@@ -33,6 +39,12 @@ class FileSystem {
   virtual std::uint32_t Move(const std::string& from, const std::string& to) = 0;
   // Deletes a file; answers 0 or Windows' code.
   virtual std::uint32_t Remove(const std::string& path) = 0;
+  // Reads up to count bytes of a file from offset (fewer at its end, none past it) into
+  // bytes; answers 0 or Windows' code. The path is a name, not a pattern.
+  virtual std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset,
+                                  std::size_t count, std::string& bytes) = 0;
+  // The size and last write of a file (not a folder); answers 0 or Windows' code.
+  virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
 };
 
 }  // namespace rd

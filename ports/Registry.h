@@ -33,6 +33,10 @@ inline constexpr std::uint32_t EnumerateSubKeys = 0x0008;
 inline constexpr std::uint32_t Notify = 0x0010;
 inline constexpr std::uint32_t CreateLink = 0x0020;
 inline constexpr std::uint32_t AllSpecific = 0x003F;
+// Which view of HKLM\SOFTWARE a 64-bit process reads: 32-bit programs' keys live under
+// WOW6432Node in the 64-bit view.
+inline constexpr std::uint32_t View64 = 0x0100;
+inline constexpr std::uint32_t View32 = 0x0200;
 }  // namespace regaccess
 
 // The registry as advapi32 offers it (narrow entry points). Every call answers a
@@ -54,6 +58,8 @@ class Registry {
   virtual std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t size) = 0;
   virtual std::int32_t CloseKey(RegKey key) = 0;
+  // The name of the index-th subkey (0 first, in the registry's order); 259 past the last.
+  virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string& name) = 0;
 };
 
 }  // namespace rd

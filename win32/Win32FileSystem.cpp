@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace rd::win32 {
@@ -79,6 +80,48 @@ std::uint32_t Win32FileSystem::Move(const std::string& from, const std::string& 
 
 std::uint32_t Win32FileSystem::Remove(const std::string& path) {
   return Outcome(DeleteFileA(path.c_str()));
+}
+
+std::uint32_t Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
+                                         std::size_t count, std::string& bytes) {
+  bytes.clear();
+  // Others may keep the demo open, even for writing: a game still recording it, say.
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+  std::uint32_t code = 0;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+    code = Outcome(FALSE);
+  } else {
+    bytes.resize(count);
+    std::size_t done = 0;
+    while (done < count) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
+        code = Outcome(FALSE);
+        break;
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    bytes.resize(code ? 0 : done);
+  }
+  CloseHandle(file);
+  return code;
+}
+
+std::uint32_t Win32FileSystem::Facts(const std::string& path, FileFacts& facts) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Outcome(FALSE);
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+  facts.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  facts.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  return 0;
 }
 
 }  // namespace rd::win32

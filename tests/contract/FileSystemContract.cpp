@@ -157,5 +157,34 @@ TEST_F(FileSystemContract, ACopyOfAReadOnlyFileIsAnOrdinaryFile) {
   EXPECT_EQ(b->Content(dir + "\\cd.dem"), "from a cd");
 }
 
+TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
+  b->PutFile(dir + "\\demo.dem", "0123456789");
+  b->PutFolder(dir + "\\Folder");
+  struct Case {
+    std::string path;
+    std::uint64_t offset;
+    std::size_t count;
+    std::uint32_t code;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {dir + "\\DEMO.dem", 0, 4, 0, "0123"},    {dir + "\\demo.dem", 6, 100, 0, "6789"},
+      {dir + "\\demo.dem", 10, 4, 0, ""},       {dir + "\\demo.dem", 1u << 20, 4, 0, ""},
+      {dir + "\\absent.dem", 0, 4, 2, ""},      {dir + "\\No\\absent.dem", 0, 4, 3, ""},
+      {dir + "\\Folder", 0, 4, Code(winerr::AccessDenied), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " @" + std::to_string(c.offset));
+    std::string bytes = "stale";
+    EXPECT_EQ(fs().ReadBytes(c.path, c.offset, c.count, bytes), c.code);
+    EXPECT_EQ(bytes, c.bytes);
+    FileFacts facts;
+    EXPECT_EQ(fs().Facts(c.path, facts), c.code);
+    if (c.code == 0) {
+      EXPECT_EQ(facts.size, 10u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace rd::contract

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "ports/WinErrors.h"
 #include "tests/contract/Binding.h"
+#include "util/Text.h"
 
 namespace rd::contract {
 namespace {
@@ -152,6 +154,47 @@ TEST_F(RegistryContract, HandlesOnlyAllowWhatTheyWereOpenedFor) {
   EXPECT_EQ(reg().SetValue(key, "Text", regtype::Sz, data, 2), winerr::AccessDenied);
   std::uint32_t type = 0;
   EXPECT_EQ(Query(key, "Text", type), Text("abc"));  // as it was
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
+}
+
+TEST_F(RegistryContract, EnumKeyListsTheSubkeysOnceEachThenAnswersNoMoreItems) {
+  for (const char* sub : {"Beta", "alpha", "Gamma\\Deeper"}) {
+    b->PutValue(base + "\\" + sub, "v", regtype::Sz, Text("x"));
+  }
+  RegKey key = 0;
+  ASSERT_EQ(reg().OpenKey(regroot::CurrentUser, base, regaccess::EnumerateSubKeys, key),
+            winerr::Success);
+  std::vector<std::string> names;
+  std::string name;
+  std::uint32_t index = 0;
+  while (reg().EnumKey(key, index, name) == winerr::Success && index < 10) {
+    names.push_back(name);
+    ++index;
+  }
+  EXPECT_EQ(reg().EnumKey(key, index, name), winerr::NoMoreItems);
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
+  std::sort(names.begin(), names.end(), [](const std::string& x, const std::string& y) {
+    return util::CompareNoCase(x, y) < 0;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Gamma"}));
+}
+
+// A 64-bit program finds 32-bit installers' keys through the 32-bit view.
+TEST_F(RegistryContract, The32BitViewOfSoftwareIsItsWow6432NodeKey) {
+  const std::string leaf = "Replaydock Contract " + base.substr(base.find_last_of('\\') + 1);
+  RegKey key = 0;
+  if (reg().CreateKey(regroot::LocalMachine, "SOFTWARE\\" + leaf,
+                      regaccess::SetValue | regaccess::View32, key) != winerr::Success) {
+    GTEST_SKIP() << "this user may not write to HKLM";
+  }
+  const std::uint8_t data[] = {'3', '2', 0};
+  EXPECT_EQ(reg().SetValue(key, "View", regtype::Sz, data, 3), winerr::Success);
+  EXPECT_EQ(reg().CloseKey(key), winerr::Success);
+  ASSERT_EQ(reg().OpenKey(regroot::LocalMachine, "SOFTWARE\\WOW6432Node\\" + leaf,
+                          regaccess::QueryValue, key),
+            winerr::Success);
+  std::uint32_t type = 0;
+  EXPECT_EQ(Query(key, "View", type), Text("32"));
   EXPECT_EQ(reg().CloseKey(key), winerr::Success);
 }
 

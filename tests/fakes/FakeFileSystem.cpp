@@ -181,6 +181,7 @@ std::uint32_t FakeFileSystem::Transfer(const std::string& from, const std::strin
   const auto halfway = move ? std::nullopt : std::exchange(copyHalfway_, std::nullopt);
   if (move) entries_.erase(src);
   if (halfway) e.content.resize(e.content.size() / 2);
+  if (!move) e.writeTime = ++clock_;
   entries_[d.full] = std::move(e);
   return halfway.value_or(0);
 }
@@ -224,7 +225,35 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& content
   const auto cut = path.find_last_of('\\');
   AddFolders(path.substr(0, cut));  // a folder already there keeps what it was
   entries_[util::ToLower(path)] =
-      Entry{path.substr(cut + 1), false, attributes, std::move(shortName), content};
+      Entry{path.substr(cut + 1), false, attributes, std::move(shortName), content, ++clock_};
+}
+
+std::uint32_t FakeFileSystem::Existing(const std::string& path, const Entry*& file) const {
+  const Parsed p = Parse(path, false);
+  if (p.code) return p.code;
+  const auto it = entries_.find(p.full);
+  if (it == entries_.end()) return winerr::FileNotFound;
+  if (it->second.folder) return winerr::AccessDenied;
+  file = &it->second;
+  return 0;
+}
+
+std::uint32_t FakeFileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
+                                        std::size_t count, std::string& bytes) {
+  bytes.clear();
+  if (auto code = Call(Op::ReadBytes, "read " + path)) return *code;
+  const Entry* file = nullptr;
+  if (const std::uint32_t code = Existing(path, file)) return code;
+  if (offset < file->content.size()) bytes = file->content.substr(offset, count);
+  return 0;
+}
+
+std::uint32_t FakeFileSystem::Facts(const std::string& path, FileFacts& facts) {
+  if (auto code = Call(Op::Facts, "facts " + path)) return *code;
+  const Entry* file = nullptr;
+  if (const std::uint32_t code = Existing(path, file)) return code;
+  facts = {file->content.size(), file->writeTime};
+  return 0;
 }
 
 std::optional<std::string> FakeFileSystem::Content(const std::string& path) const {

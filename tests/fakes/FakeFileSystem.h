@@ -21,7 +21,7 @@ struct FileAttributes {
 // short names. Drives must be added before use.
 class FakeFileSystem final : public FileSystem {
  public:
-  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove };
+  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove, ReadBytes, Facts };
 
   FakeFileSystem() { AddDrive('C'); }
 
@@ -35,6 +35,9 @@ class FakeFileSystem final : public FileSystem {
     return Transfer(from, to, true);
   }
   std::uint32_t Remove(const std::string& path) override;
+  std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count,
+                          std::string& bytes) override;
+  std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
 
   // --- for tests ---
   void AddDrive(char letter, bool ready = true);
@@ -61,6 +64,7 @@ class FakeFileSystem final : public FileSystem {
     FileAttributes attributes;
     std::string shortName;
     std::string content;
+    std::uint64_t writeTime = 0;
   };
   struct Failure {
     Op op;
@@ -81,12 +85,15 @@ class FakeFileSystem final : public FileSystem {
   FindResult Find(const std::string& pattern, bool foldersToo);
   std::uint32_t Transfer(const std::string& from, const std::string& to, bool move);
   void AddFolders(const std::string& path);
+  // The file at path for reading: 0 and the entry, or Windows' code.
+  std::uint32_t Existing(const std::string& path, const Entry*& file) const;
 
   std::map<char, bool> drives_;           // letter (upper) -> ready
   std::map<std::string, Entry> entries_;  // lower full path -> entry
   std::vector<Failure> failures_;
   std::optional<std::uint32_t> copyHalfway_;
   std::vector<std::string> calls_;
+  std::uint64_t clock_ = 0;  // every write of a file is a later time
 };
 
 }  // namespace rd::fakes

@@ -99,8 +99,15 @@ std::int32_t FakeRegistry::Open(Op op, RegKey root, const std::string& path, std
                                 RegKey& key) {
   const auto from = Resolve(root);
   if (!from) return winerr::InvalidHandle;
-  const auto rel = Normalised(path);
+  auto rel = Normalised(path);
   if (!rel) return kBadPathname;
+  // The 32-bit view of HKLM\SOFTWARE is its WOW6432Node subkey.
+  const std::string software = "software\\";
+  if ((access & regaccess::View32) && from->root == regroot::LocalMachine &&
+      from->lowerPath.empty() && util::ToLower(*rel).rfind(software, 0) == 0 &&
+      util::ToLower(*rel).rfind(software + "wow6432node", 0) != 0) {
+    rel->insert(software.size(), "WOW6432Node\\");
+  }
   const std::string full = Join(from->lowerPath, *rel);
   Log((op == Op::Open ? "open " : "create ") + Where(from->root, full), op == Op::Create);
   lastAccess_ = access;
@@ -163,6 +170,28 @@ std::int32_t FakeRegistry::CloseKey(RegKey key) {
   Log("close " + Where(it->second.root, it->second.lowerPath), false);
   handles_.erase(it);
   return Injected(Op::Close, "").value_or(winerr::Success);
+}
+
+std::int32_t FakeRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
+  const auto h = Resolve(key);
+  if (!h) return winerr::InvalidHandle;
+  Log("enum " + Where(h->root, h->lowerPath), false);
+  if (auto code = Injected(Op::Enum, Where(h->root, h->lowerPath))) return *code;
+  if (!(h->access & regaccess::EnumerateSubKeys)) return winerr::AccessDenied;
+  const auto tree = keys_.find(h->root);
+  if (tree == keys_.end()) return winerr::NoMoreItems;
+  const std::string prefix = h->lowerPath.empty() ? "" : h->lowerPath + "\\";
+  for (const auto& [lower, node] : tree->second) {
+    if (lower.size() <= prefix.size() || lower.rfind(prefix, 0) != 0 ||
+        lower.find('\\', prefix.size()) != std::string::npos) {
+      continue;
+    }
+    if (index-- == 0) {
+      name = node.path.substr(node.path.size() - (lower.size() - prefix.size()));
+      return winerr::Success;
+    }
+  }
+  return winerr::NoMoreItems;
 }
 
 bool FakeRegistry::KeyExists(RegKey root, const std::string& path) const {

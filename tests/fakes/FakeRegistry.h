@@ -13,7 +13,7 @@ namespace rd::fakes {
 // access rights checked per handle, sizes and ERROR_MORE_DATA as advapi32 answers them.
 class FakeRegistry final : public Registry {
  public:
-  enum class Op { Open, Create, Query, Set, Close };
+  enum class Op { Open, Create, Query, Set, Close, Enum };
 
   std::int32_t OpenKey(RegKey root, const std::string& path, std::uint32_t access,
                        RegKey& key) override {
@@ -28,6 +28,7 @@ class FakeRegistry final : public Registry {
   std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t size) override;
   std::int32_t CloseKey(RegKey key) override;
+  std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
 
   // --- for tests ---
   struct Value {

@@ -48,6 +48,9 @@ class QuerySpy final : public Registry {
     return inner_.SetValue(k, n, t, d, s);
   }
   std::int32_t CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+  std::int32_t EnumKey(RegKey k, std::uint32_t i, std::string& n) override {
+    return inner_.EnumKey(k, i, n);
+  }
 
   FakeRegistry& inner_;
   std::vector<std::uint32_t> capacities;
