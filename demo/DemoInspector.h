@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ports/FileSystem.h"
+
+// What a demo says about itself: read from the start of the file (and, for Half-Life, its
+// directory), never from the whole demo.
+namespace rd::demo {
+
+enum class Engine { Unknown, GoldSrc, Quake3 };
+
+struct DemoInfo {
+  bool read = false;    // false: could not read it, reason says why
+  std::string reason;   // a short phrase for the user, e.g. "the file is too short"
+  Engine engine = Engine::Unknown;
+  std::string map;
+  // GoldSrc: the game folder as recorded ("valve" is Half-Life itself); Quake 3 engine:
+  // fs_game, empty for the base game.
+  std::string mod;
+  int protocol = 0;      // GoldSrc: the network protocol; Quake 3 engine: the server's protocol
+  std::string hostName;  // Quake 3 engine, when the server named itself
+  std::string gameName;  // Quake 3 engine: the server's gamename, when present
+  double seconds = -1;   // GoldSrc: the playback length; below 0 when unknown
+};
+
+// Reads the demo at path through the file system port. The engine is told by the content,
+// not by the file's extension.
+DemoInfo Inspect(FileSystem& files, const std::string& path);
+
+}  // namespace rd::demo
