@@ -55,6 +55,7 @@ constexpr std::string_view kGoldSrcMagic{"HLDEMO\0\0", 8};
 constexpr std::size_t kHeaderBytes = 544;
 constexpr std::size_t kEntryBytes = 92;
 constexpr std::int32_t kMaxEntries = 1024;
+constexpr std::size_t kUsualEntries = 2;
 constexpr std::int32_t kPlayback = 1;
 constexpr double kMaxSeconds = 1e7;  // months of play: anything longer is damage
 
@@ -88,17 +89,21 @@ DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
   if (directory < static_cast<std::int32_t>(kHeaderBytes)) {
     return Fail("the directory offset is impossible");
   }
+  // Writers put two entries: one read is enough for those.
+  const std::size_t size = 4 + kEntryBytes * kUsualEntries;
   std::string bytes;
-  if (!readAt(static_cast<std::uint64_t>(directory), 4, bytes)) return Fail("the file cannot be read");
+  if (!readAt(static_cast<std::uint64_t>(directory), size, bytes))
+    return Fail("the file cannot be read");
   if (bytes.size() < 4) return Fail("the directory lies past the end of the file");
   const std::int32_t count = Int32At(bytes, 0);
-  if (count < 1 || count > kMaxEntries) return Fail("the directory has an impossible number of entries");
-  const std::size_t size = kEntryBytes * static_cast<std::size_t>(count);
-  if (!readAt(static_cast<std::uint64_t>(directory) + 4, size, bytes)) {
+  if (count < 1 || count > kMaxEntries)
+    return Fail("the directory has an impossible number of entries");
+  const std::size_t end = 4 + kEntryBytes * static_cast<std::size_t>(count);
+  if (end > size && !readAt(static_cast<std::uint64_t>(directory), end, bytes)) {
     return Fail("the file cannot be read");
   }
-  if (bytes.size() < size) return Fail("the directory is cut off");
-  for (std::size_t at = 0; at < size; at += kEntryBytes) {
+  if (bytes.size() < end) return Fail("the directory is cut off");
+  for (std::size_t at = 4; at < end; at += kEntryBytes) {
     if (Int32At(bytes, at) != kPlayback) continue;
     float seconds = 0;
     const std::uint32_t raw = static_cast<std::uint32_t>(Int32At(bytes, at + 76));
@@ -121,8 +126,14 @@ constexpr int kMaxConfigStrings = 2048;
 constexpr std::size_t kMaxBigString = 8191;
 constexpr std::size_t kMaxString = 1023;
 
-enum Command : int { kNop = 1, kGameState = 2, kConfigString = 3, kBaseline = 4,
-                     kServerCommand = 5, kEnd = 8 };
+enum Command : int {
+  kNop = 1,
+  kGameState = 2,
+  kConfigString = 3,
+  kBaseline = 4,
+  kServerCommand = 5,
+  kEnd = 8
+};
 
 // Reads the message as the engines do: every byte one code word, numbers low byte first.
 // A value counts as read only while the reading stays inside the message, with the
@@ -216,7 +227,8 @@ DemoInfo ReadGameState(std::string_view message) {
     if (command != kConfigString) return Fail("the game state holds an unknown command");
     if (!in.Number(2, number)) return cut();
     const int index = static_cast<std::int16_t>(number);
-    if (index < 0 || index >= kMaxConfigStrings) return Fail("a config string has an impossible index");
+    if (index < 0 || index >= kMaxConfigStrings)
+      return Fail("a config string has an impossible index");
     const int got = in.Text(kMaxBigString, text);
     if (got == 0) return Fail("a config string has no end");
     if (got < 0) return Fail("a config string is too long");
@@ -249,7 +261,8 @@ DemoInfo ReadQuake3(std::string_view start) {
   const std::int32_t length = Int32At(start, 4);
   if (length == -1) return Fail("the demo holds no messages");
   if (length < 0 || length > kMaxMessage) return Fail("the file is not a demo of a known kind");
-  if (start.size() - 8 < static_cast<std::size_t>(length)) return Fail("the first message is cut off");
+  if (start.size() - 8 < static_cast<std::size_t>(length))
+    return Fail("the first message is cut off");
   return ReadGameState(start.substr(8, static_cast<std::size_t>(length)));
 }
 

@@ -1,34 +1,54 @@
 #include "demo/MessageCode.h"
 
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace rd::demo {
 namespace {
 
 // How often the engines' authors saw each byte in their network traffic; the code is what
 // an adaptive coder has learnt after seeing exactly these bytes, in byte order.
+// clang-format off
 constexpr std::array<int, 256> kByteCounts = {
-    250315, 41193, 6292,  7106,  3730,  3750,  6110,  23283, 33317, 6950,  7838,  9714,  9257,  17259, 3949,  1778,
-    8288,   1604,  1590,  1663,  1100,  1213,  1238,  1134,  1749,  1059,  1246,  1149,  1273,  4486,  2805,  3472,
-    21819,  1159,  1670,  1066,  1043,  1012,  1053,  1070,  1726,  888,   1180,  850,   960,   780,   1752,  3296,
-    10630,  4514,  5881,  2685,  4650,  3837,  2093,  1867,  2584,  1949,  1972,  940,   1134,  1788,  1670,  1206,
-    5719,   6128,  7222,  6654,  3710,  3795,  1492,  1524,  2215,  1140,  1355,  971,   2180,  1248,  1328,  1195,
-    1770,   1078,  1264,  1266,  1168,  965,   1155,  1186,  1347,  1228,  1529,  1600,  2617,  2048,  2546,  3275,
-    2410,   3585,  2504,  2800,  2675,  6146,  3663,  2840,  14253, 3164,  2221,  1687,  3208,  2739,  3512,  4796,
-    4091,   3515,  5288,  4016,  7937,  6031,  5360,  3924,  4892,  3743,  4566,  4807,  5852,  6400,  6225,  8291,
-    23243,  7838,  7073,  8935,  5437,  4483,  3641,  5256,  5312,  5328,  5370,  3492,  2458,  1694,  1821,  2121,
-    1916,   1149,  1516,  1367,  1236,  1029,  1258,  1104,  1245,  1006,  1149,  1025,  1241,  952,   1287,  997,
-    1713,   1009,  1187,  879,   1099,  929,   1078,  951,   1656,  930,   1153,  1030,  1262,  1062,  1214,  1060,
-    1621,   930,   1106,  912,   1034,  892,   1158,  990,   1175,  850,   1121,  903,   1087,  920,   1144,  1056,
-    3462,   2240,  4397,  12136, 7758,  1345,  1307,  3278,  1950,  886,   1023,  1112,  1077,  1042,  1061,  1071,
-    1484,   1001,  1096,  915,   1052,  995,   1070,  876,   1111,  851,   1059,  805,   1112,  923,   1103,  817,
-    1899,   1872,  976,   841,   1127,  956,   1159,  950,   7791,  954,   1289,  933,   1127,  3207,  1020,  927,
-    1355,   768,   1040,  745,   952,   805,   1073,  740,   1013,  805,   1008,  796,   996,   1057,  11457, 13504};
+    250315,  41193,   6292,    7106,    3730,    3750,    6110,    23283,  // 0
+    33317,   6950,    7838,    9714,    9257,    17259,   3949,    1778,  // 8
+    8288,    1604,    1590,    1663,    1100,    1213,    1238,    1134,  // 16
+    1749,    1059,    1246,    1149,    1273,    4486,    2805,    3472,  // 24
+    21819,   1159,    1670,    1066,    1043,    1012,    1053,    1070,  // 32
+    1726,    888,     1180,    850,     960,     780,     1752,    3296,  // 40
+    10630,   4514,    5881,    2685,    4650,    3837,    2093,    1867,  // 48
+    2584,    1949,    1972,    940,     1134,    1788,    1670,    1206,  // 56
+    5719,    6128,    7222,    6654,    3710,    3795,    1492,    1524,  // 64
+    2215,    1140,    1355,    971,     2180,    1248,    1328,    1195,  // 72
+    1770,    1078,    1264,    1266,    1168,    965,     1155,    1186,  // 80
+    1347,    1228,    1529,    1600,    2617,    2048,    2546,    3275,  // 88
+    2410,    3585,    2504,    2800,    2675,    6146,    3663,    2840,  // 96
+    14253,   3164,    2221,    1687,    3208,    2739,    3512,    4796,  // 104
+    4091,    3515,    5288,    4016,    7937,    6031,    5360,    3924,  // 112
+    4892,    3743,    4566,    4807,    5852,    6400,    6225,    8291,  // 120
+    23243,   7838,    7073,    8935,    5437,    4483,    3641,    5256,  // 128
+    5312,    5328,    5370,    3492,    2458,    1694,    1821,    2121,  // 136
+    1916,    1149,    1516,    1367,    1236,    1029,    1258,    1104,  // 144
+    1245,    1006,    1149,    1025,    1241,    952,     1287,    997,  // 152
+    1713,    1009,    1187,    879,     1099,    929,     1078,    951,  // 160
+    1656,    930,     1153,    1030,    1262,    1062,    1214,    1060,  // 168
+    1621,    930,     1106,    912,     1034,    892,     1158,    990,  // 176
+    1175,    850,     1121,    903,     1087,    920,     1144,    1056,  // 184
+    3462,    2240,    4397,    12136,   7758,    1345,    1307,    3278,  // 192
+    1950,    886,     1023,    1112,    1077,    1042,    1061,    1071,  // 200
+    1484,    1001,    1096,    915,     1052,    995,     1070,    876,  // 208
+    1111,    851,     1059,    805,     1112,    923,     1103,    817,  // 216
+    1899,    1872,    976,     841,     1127,    956,     1159,    950,  // 224
+    7791,    954,     1289,    933,     1127,    3207,    1020,    927,  // 232
+    1355,    768,     1040,    745,     952,     805,     1073,    740,  // 240
+    1013,    805,     1008,    796,     996,     1057,    11457,   13504,  // 248
+};
+// clang-format on
 
 constexpr int kNone = -1;
 constexpr int kNotYetSeen = 256;  // the escape leaf of the adaptive coder
 constexpr int kInner = 257;
-constexpr std::uint16_t kLeaf = 0x8000;
 
 // The adaptive coder (sibling property kept by a rank list, as in Sayood's book), replayed
 // only to learn its final tree. Its quirks are kept on purpose: any other tree, even a
@@ -84,7 +104,6 @@ class AdaptiveTree {
   int Root() const { return root_; }
   int Symbol(int n) const { return nodes_[n].symbol; }
   int Child(int n, int bit) const { return bit ? nodes_[n].right : nodes_[n].left; }
-  int Count() const { return static_cast<int>(nodes_.size()); }
 
  private:
   static constexpr int kEscape = 0;
@@ -199,31 +218,38 @@ MessageCode::MessageCode() {
   for (int symbol = 0; symbol < 256; ++symbol) {
     for (int i = 0; i < kByteCounts[symbol]; ++i) tree.Add(symbol);
   }
-  // Flattened: inner nodes keep their index, leaves become kLeaf + symbol. The escape leaf
-  // maps to kLeaf + 256, which Decode refuses.
-  const auto flat = [&](int n) {
-    const int s = tree.Symbol(n);
-    return static_cast<std::uint16_t>(s == kInner ? n : kLeaf + s);
+  // Every stream position that begins with a word gets its byte and length. The tree's
+  // words are at most kLongestWord bits long; a longer one would stay unreadable, never
+  // misread.
+  const auto fill = [&](auto&& self, int node, unsigned word, int length) -> void {
+    const int symbol = tree.Symbol(node);
+    if (symbol == kInner) {
+      if (length == kLongestWord) return;
+      self(self, tree.Child(node, 0), word, length + 1);
+      self(self, tree.Child(node, 1), word | (1u << length), length + 1);
+      return;
+    }
+    if (symbol == kNotYetSeen || length == 0) return;
+    for (unsigned rest = 0; rest < (1u << (kLongestWord - length)); ++rest) {
+      words_[word | (rest << length)] = static_cast<std::uint16_t>(symbol * 16 + length);
+    }
   };
-  for (auto& side : children_) side.assign(tree.Count(), 0);
-  for (int n = 0; n < tree.Count(); ++n) {
-    if (tree.Symbol(n) != kInner) continue;
-    for (int bit = 0; bit < 2; ++bit) children_[bit][n] = flat(tree.Child(n, bit));
-  }
-  root_ = flat(tree.Root());
+  fill(fill, tree.Root(), 0, 0);
 }
 
 int MessageCode::Decode(std::string_view data, std::size_t& bit) const {
-  std::uint16_t at = root_;
   const std::size_t end = data.size() * 8;
-  while (!(at & kLeaf)) {
-    if (bit >= end) return -1;
-    const int b = (static_cast<unsigned char>(data[bit >> 3]) >> (bit & 7)) & 1;
-    ++bit;
-    at = children_[b][at];
+  if (bit >= end) return -1;
+  std::uint32_t next = 0;
+  const std::size_t first = bit >> 3;
+  for (std::size_t i = 0; i < 3 && first + i < data.size(); ++i) {
+    next |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[first + i])) << (8 * i);
   }
-  const int symbol = at - kLeaf;
-  return symbol < 256 ? symbol : -1;
+  const std::uint16_t entry = words_[(next >> (bit & 7)) & ((1u << kLongestWord) - 1)];
+  const std::size_t length = entry & 15;
+  if (length == 0 || end - bit < length) return -1;
+  bit += length;
+  return entry >> 4;
 }
 
 }  // namespace rd::demo

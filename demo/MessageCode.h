@@ -1,8 +1,8 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 // The fixed prefix code of Quake 3 engine messages (Quake 3 Arena and Return To Castle
 // Wolfenstein alike): every byte of a message is one code word, bits taken least
@@ -19,11 +19,11 @@ class MessageCode {
   int Decode(std::string_view data, std::size_t& bit) const;
 
  private:
+  static constexpr int kLongestWord = 11;
   MessageCode();
-  // Inner nodes: children[0] for a 0 bit, children[1] for a 1 bit; a value of kLeaf + s
-  // is the leaf of symbol s.
-  std::vector<std::uint16_t> children_[2];
-  std::uint16_t root_ = 0;
+  // Indexed by the next kLongestWord bits of the stream: the byte they begin with times 16
+  // plus the length of its word; 0 for the word no writer sends.
+  std::array<std::uint16_t, 1 << kLongestWord> words_{};
 };
 
 }  // namespace rd::demo
