@@ -15,7 +15,7 @@ enum class Engine { Unknown, GoldSrc, Quake3 };
 struct DemoInfo {
   bool read = false;   // false: could not read it, reason says why
   std::string reason;  // a short phrase for the user, e.g. "the file is too short"
-  Engine engine = Engine::Unknown;
+  Engine engine = Engine::Unknown;  // also when not read, if the content showed it (GoldSrc)
   std::string map;
   // GoldSrc: the game folder as recorded ("valve" is Half-Life itself); Quake 3 engine:
   // fs_game, empty for the base game.
