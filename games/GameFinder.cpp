@@ -1,5 +1,6 @@
 #include "games/GameFinder.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
@@ -56,12 +57,14 @@ const std::array<GameFacts, 3> kFacts{{
        "InstallLocation"}}},
 }};
 
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr std::uint32_t kMaxValueBytes = 32 * 1024;
 constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr std::size_t kMaxFileBytes = 1024 * 1024;  // Steam's files are a few kilobytes
 
 bool EndsWithNoCase(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && util::EqualsNoCase(text.substr(text.size() - end.size()), end);
+  return text.size() >= end.size() &&
+         util::EqualsNoCase(text.substr(text.size() - end.size()), end);
 }
 
 std::string_view Leaf(std::string_view path) {
@@ -142,7 +145,8 @@ class Finder {
     }
     registry_.CloseKey(key);
     if (status != 0 || (type != regtype::Sz && type != regtype::ExpandSz)) return std::nullopt;
-    std::string text(reinterpret_cast<const char*>(data.data()), std::min<std::size_t>(size, data.size()));
+    std::string text(reinterpret_cast<const char*>(data.data()),
+                     std::min<std::size_t>(size, data.size()));
     // Not always terminated; and whatever follows a zero is no part of it.
     text.resize(std::min(text.size(), text.find('\0')));
     return text;
@@ -187,7 +191,8 @@ class Finder {
       roots.push_back(Spelled(NormalisePath(*path)));
     }
     for (const std::uint32_t view : {regaccess::View32, regaccess::View64}) {
-      if (auto path = ReadText(regroot::LocalMachine, "SOFTWARE\\Valve\\Steam", "InstallPath", view)) {
+      if (auto path =
+              ReadText(regroot::LocalMachine, "SOFTWARE\\Valve\\Steam", "InstallPath", view)) {
         roots.push_back(Spelled(NormalisePath(*path)));
       }
     }
@@ -210,8 +215,8 @@ class Finder {
   void AddLibraryTree(const std::string& root) {
     if (!AddLibrary(root)) return;
     const std::string steamapps = libraries_.back().steamapps;
-    for (const std::string& file : {root + "\\config\\libraryfolders.vdf",
-                                    steamapps + "\\libraryfolders.vdf"}) {
+    for (const std::string& file :
+         {root + "\\config\\libraryfolders.vdf", steamapps + "\\libraryfolders.vdf"}) {
       const std::optional<KeyValue> document = ReadKeyValues(file);
       const KeyValue* list = document ? document->Child("libraryfolders") : nullptr;
       if (!list || !list->isBlock) continue;
@@ -245,24 +250,35 @@ class Finder {
     }
   }
 
+  // Steam's uninstall entries go stale when a game moves to another library: after the
+  // libraries, and verified like everything else.
   void FindRegisteredCopies(const GameFacts& facts, std::vector<std::string>& out) {
+    for (const std::string_view id : facts.steamAppIds) {
+      FindRegisteredCopy(kUninstallKey + std::string("Steam App ") + std::string(id),
+                         "InstallLocation", facts.exeName, out);
+    }
     for (const RegistryPlace& place : facts.places) {
-      for (const std::uint32_t view : {regaccess::View32, regaccess::View64}) {
-        const std::optional<std::string> text =
-            ReadText(regroot::LocalMachine, place.key, place.value, view);
-        if (!text) continue;
-        // A folder, an executable, or an icon: "C:\Games\RTCW\WolfMP.exe,-0".
-        std::string_view named = Unquoted(*text);
-        const auto comma = named.rfind(',');
-        if (comma != std::string_view::npos && EndsWithNoCase(Unquoted(named.substr(0, comma)), ".exe")) {
-          named = Unquoted(named.substr(0, comma));
-        }
-        const std::string path = NormalisePath(named);
-        if (path.empty()) continue;
-        const bool isExe = EndsWithNoCase(Leaf(path), ".exe");
-        const std::string folder = isExe ? std::string(Parent(path)) : path;
-        Verify(folder + "\\" + std::string(facts.exeName), facts.exeName, out);
+      FindRegisteredCopy(std::string(place.key), place.value, facts.exeName, out);
+    }
+  }
+
+  void FindRegisteredCopy(const std::string& key, std::string_view value, std::string_view exeName,
+                          std::vector<std::string>& out) {
+    for (const std::uint32_t view : {regaccess::View32, regaccess::View64}) {
+      const std::optional<std::string> text = ReadText(regroot::LocalMachine, key, value, view);
+      if (!text) continue;
+      // A folder, an executable, or an icon: "C:\Games\RTCW\WolfMP.exe,-0".
+      std::string_view named = Unquoted(*text);
+      const auto comma = named.rfind(',');
+      if (comma != std::string_view::npos &&
+          EndsWithNoCase(Unquoted(named.substr(0, comma)), ".exe")) {
+        named = Unquoted(named.substr(0, comma));
       }
+      const std::string path = NormalisePath(named);
+      if (path.empty()) continue;
+      const bool isExe = EndsWithNoCase(Leaf(path), ".exe");
+      Verify((isExe ? std::string(Parent(path)) : path) + "\\" + std::string(exeName), exeName,
+             out);
     }
   }
 

@@ -60,8 +60,8 @@ class Reader {
     word_.clear();
     quoted_ = c == '"';
     if (!quoted_) {
-      while (at_ < text_.size() && !IsBlank(text_[at_]) && text_[at_] != '{' &&
-             text_[at_] != '}' && text_[at_] != '"') {
+      while (at_ < text_.size() && !IsBlank(text_[at_]) && text_[at_] != '{' && text_[at_] != '}' &&
+             text_[at_] != '"') {
         word_ += text_[at_++];
       }
       return Token::Text;
@@ -77,10 +77,18 @@ class Reader {
       if (at_ >= text_.size()) break;
       const char e = text_[at_++];
       switch (e) {
-        case 'n': word_ += '\n'; break;
-        case 't': word_ += '\t'; break;
-        case '\\': word_ += '\\'; break;
-        case '"': word_ += '"'; break;
+        case 'n':
+          word_ += '\n';
+          break;
+        case 't':
+          word_ += '\t';
+          break;
+        case '\\':
+          word_ += '\\';
+          break;
+        case '"':
+          word_ += '"';
+          break;
         default:
           // Not an escape: a single backslash written by hand, as in "D:\Games".
           word_ += '\\';
