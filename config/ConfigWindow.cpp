@@ -42,6 +42,8 @@ ConfigWindow::ConfigWindow(Ports& ports, AppHost& host) : ports_(ports), host_(h
   cmdBottom.Click = [this] { cmdBottom_Click(); };
   cmdUseFound.Click = [this] { cmdUseFound_Click(); };
   cmdUseFound.SetEnabled(false);
+  // The offer replaces the location, so a warning about the old one would only cost the click.
+  cmdUseFound.causesValidation = false;
 }
 
 void ConfigWindow::Form_Load() {

@@ -43,6 +43,8 @@ class Button : public Control {
   void UserClicked();
 
   std::function<void()> Click;
+  // False: taking the focus leaves the box that loses it unchecked (its Validate not run).
+  bool causesValidation = true;
 
  private:
   std::string caption_;

@@ -565,6 +565,11 @@ void FormWindow::OnBoxKillFocus(HWND focusHolder, HWND newFocus) {
   for (const auto& [box, leaving] : leaving_) {
     if (box != focusHolder && !IsChild(box, focusHolder)) continue;
     if (newFocus == box || IsChild(box, newFocus)) return;  // e.g. its own drop-down list
+    for (const Binding& binding : bindings_) {
+      if (binding.window == newFocus && binding.button && !binding.button->causesValidation) {
+        return;
+      }
+    }
     const auto run = leaving;  // may show a message box, which may run anything
     run();
     // A button that took the focus with a mouse press goes on to wait for the release; a

@@ -55,6 +55,8 @@ TEST(GamesE2e, AFirstRunOnASteamMachineShowsItsHalfLifeAndPlaysItsQuake3) {
   auto warning = NextMessageBox(app.Pid());
   ASSERT_TRUE(warning && PressButton(warning->window, IDOK) && WaitHiddenOrGone(warning->window));
   EXPECT_EQ(GetText(Control(config, ConfigLblFound)), "Found: " + hl);
+  // Even straight from the box that holds the missing path: no second warning eats the click.
+  ASSERT_TRUE(MoveFocus(location));
   ASSERT_TRUE(MouseClick(Control(config, ConfigCmdUseFound)));
   EXPECT_TRUE(WaitUntil([&] { return RegText(kSettingsKey, "HLPath") == hl; }));
   ASSERT_TRUE(Click(Control(config, ConfigCmdBottom)));
