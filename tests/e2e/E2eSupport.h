@@ -60,9 +60,12 @@ inline void ExpectPlayed(Process& app, HWND main, const std::string& game, const
   EXPECT_TRUE(SameText(starts[0].workingFolder, ParentFolder(game))) << starts[0].workingFolder;
 }
 
+inline const char* const kDemoTypes[] = {".dem",   ".dm_57", ".dm_66", ".dm_58",
+                                         ".dm_59", ".dm_60", ".dm_67", ".dm_68"};
+
 // The demo types as Windows' own assoc and ftype report them.
 inline void ExpectFileTypes(bool registered, const std::string& exe) {
-  for (const char* ext : {".dem", ".dm_57", ".dm_66"}) {
+  for (const char* ext : kDemoTypes) {
     const std::string out = RunTool(std::string("cmd.exe /c assoc ") + ext).output;
     EXPECT_EQ(out.find(std::string(ext) + "=RD.Demo") != std::string::npos, registered) << out;
   }
@@ -72,9 +75,10 @@ inline void ExpectFileTypes(bool registered, const std::string& exe) {
 
 // Removes the demo file types from the shell's classes.
 inline void ForgetFileTypes() {
-  for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"})
-    for (const char* name : {".dem", ".dm_57", ".dm_66", "RD.Demo"})
-      EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
+  for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"}) {
+    for (const char* name : kDemoTypes) EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
+    EXPECT_TRUE(RegDeleteTree(classes + std::string("RD.Demo"))) << classes;
+  }
 }
 
 }  // namespace e2e

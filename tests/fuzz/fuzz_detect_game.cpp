@@ -17,8 +17,12 @@ std::string Expected(fakes::FakeFileSystem& files, const std::string& text,
       util::EqualsNoCase(util::Right(found.name, 4), ".dem")) {
     return "Half-Life";
   }
-  if (util::EqualsNoCase(util::Right(text, 6), ".dm_57")) return "Return To Castle Wolfenstein";
-  if (util::EqualsNoCase(util::Right(text, 6), ".dm_66")) return "Quake 3 Arena";
+  for (const char* ext : {".dm_57", ".dm_58", ".dm_59", ".dm_60"}) {
+    if (util::EqualsNoCase(util::Right(text, 6), ext)) return "Return To Castle Wolfenstein";
+  }
+  for (const char* ext : {".dm_66", ".dm_67", ".dm_68"}) {
+    if (util::EqualsNoCase(util::Right(text, 6), ext)) return "Quake 3 Arena";
+  }
   return before;
 }
 
