@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@ namespace rd::demo {
 enum class Engine { Unknown, GoldSrc, Quake3 };
 
 struct DemoInfo {
-  bool read = false;    // false: could not read it, reason says why
-  std::string reason;   // a short phrase for the user, e.g. "the file is too short"
+  bool read = false;   // false: could not read it, reason says why
+  std::string reason;  // a short phrase for the user, e.g. "the file is too short"
   Engine engine = Engine::Unknown;
   std::string map;
   // GoldSrc: the game folder as recorded ("valve" is Half-Life itself); Quake 3 engine:
@@ -22,11 +23,20 @@ struct DemoInfo {
   int protocol = 0;      // GoldSrc: the network protocol; Quake 3 engine: the server's protocol
   std::string hostName;  // Quake 3 engine, when the server named itself
   std::string gameName;  // Quake 3 engine: the server's gamename, when present
+  int gameType = -1;     // Quake 3 engine: the server's g_gametype; below 0 when unknown
   double seconds = -1;   // GoldSrc: the playback length; below 0 when unknown
 };
 
 // Reads the demo at path through the file system port. The engine is told by the content,
 // not by the file's extension.
 DemoInfo Inspect(FileSystem& files, const std::string& path);
+
+// The same reading over a whole file already in memory (tests, fuzzing): answers what
+// Inspect answers for a file of these bytes.
+DemoInfo InspectBytes(std::string_view file);
+
+// How much of the start Inspect reads: the largest first message the engines write, and its
+// record header.
+inline constexpr std::size_t kStartBytes = 8 + 32768;
 
 }  // namespace rd::demo
