@@ -44,7 +44,8 @@ bool RunsOnQuake3Engine(const catalogue::Game& game) {
 
 std::string Line(const demo::DemoInfo& info) {
   if (!info.read) return "The demo could not be read: " + info.reason;
-  std::string line = "Map: " + info.map + kDot + "Mod: " + (info.mod.empty() ? "base game" : info.mod);
+  std::string line =
+      "Map: " + info.map + kDot + "Mod: " + (info.mod.empty() ? "base game" : info.mod);
   if (info.engine == demo::Engine::GoldSrc && info.seconds >= 0) line += kDot + Clock(info.seconds);
   if (info.protocol > 0) line += kDot + std::string("protocol ") + std::to_string(info.protocol);
   const std::string host = Plain(info.hostName);

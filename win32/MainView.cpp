@@ -24,8 +24,8 @@ constexpr int kBelow = 360;
 template <typename Fn>
 Fn ShellFunction(const char* name) {
   const HMODULE shell32 = LoadLibraryA("shell32.dll");
-  return shell32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(shell32, name)))
-                 : nullptr;
+  if (!shell32) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(shell32, name)));
 }
 
 // The names of the files dropped, in their order.

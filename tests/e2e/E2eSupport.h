@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "win32/ControlIds.h"
@@ -60,12 +61,12 @@ inline void ExpectPlayed(Process& app, HWND main, const std::string& game, const
   EXPECT_TRUE(SameText(starts[0].workingFolder, ParentFolder(game))) << starts[0].workingFolder;
 }
 
-inline const char* const kDemoTypes[] = {".dem",   ".dm_57", ".dm_66", ".dm_58",
-                                         ".dm_59", ".dm_60", ".dm_67", ".dm_68"};
+// The demo types, then the identifier they point at.
+inline const char* const kDemoKeys[] = {".dem", ".dm_57", ".dm_66", ".dm_58", ".dm_59", ".dm_60", ".dm_67", ".dm_68", "RD.Demo"};
 
 // The demo types as Windows' own assoc and ftype report them.
 inline void ExpectFileTypes(bool registered, const std::string& exe) {
-  for (const char* ext : kDemoTypes) {
+  for (const char* ext : std::span(kDemoKeys).first(8)) {
     const std::string out = RunTool(std::string("cmd.exe /c assoc ") + ext).output;
     EXPECT_EQ(out.find(std::string(ext) + "=RD.Demo") != std::string::npos, registered) << out;
   }
@@ -75,10 +76,9 @@ inline void ExpectFileTypes(bool registered, const std::string& exe) {
 
 // Removes the demo file types from the shell's classes.
 inline void ForgetFileTypes() {
-  for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"}) {
-    for (const char* name : kDemoTypes) EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
-    EXPECT_TRUE(RegDeleteTree(classes + std::string("RD.Demo"))) << classes;
-  }
+  for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"})
+    for (const char* name : kDemoKeys)
+      EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
 }
 
 }  // namespace e2e

@@ -176,8 +176,6 @@ TEST_F(Play, TheResolutionIsStoredAsWidthAndHeightEvenWhenTheLaunchFails) {
   PressPlay();
   EXPECT_EQ(Engine("EngineModeW"), 1152u);
   EXPECT_EQ(Engine("EngineModeH"), 864u);
-  EXPECT_EQ(Engine("ScreenWidth"), 1152u);  // what the engine reads
-  EXPECT_EQ(Engine("ScreenHeight"), 864u);
 }
 
 TEST_F(Play, AHalfLifeModThatIsNoSingleFolderNameCopiesNothing) {
