@@ -72,7 +72,6 @@ template <class ReadAt>
 DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
   if (start.size() < kHeaderBytes) return Fail("the file is too short");
   DemoInfo info;
-  info.engine = Engine::GoldSrc;
   info.protocol = Int32At(start, 12);
   if (!FieldText(start, 16, 260, info.map)) return Fail("the map name has no end");
   if (!FieldText(start, 276, 260, info.mod)) return Fail("the game folder name has no end");
@@ -92,12 +91,14 @@ DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
   // Writers put two entries: one read is enough for those.
   const std::size_t size = 4 + kEntryBytes * kUsualEntries;
   std::string bytes;
-  if (!readAt(static_cast<std::uint64_t>(directory), size, bytes))
+  if (!readAt(static_cast<std::uint64_t>(directory), size, bytes)) {
     return Fail("the file cannot be read");
+  }
   if (bytes.size() < 4) return Fail("the directory lies past the end of the file");
   const std::int32_t count = Int32At(bytes, 0);
-  if (count < 1 || count > kMaxEntries)
+  if (count < 1 || count > kMaxEntries) {
     return Fail("the directory has an impossible number of entries");
+  }
   const std::size_t end = 4 + kEntryBytes * static_cast<std::size_t>(count);
   if (end > size && !readAt(static_cast<std::uint64_t>(directory), end, bytes)) {
     return Fail("the file cannot be read");
@@ -219,16 +220,19 @@ DemoInfo ReadGameState(std::string_view message) {
   }
   if (!in.Number(4, number)) return cut();  // the command sequence
 
+  // Server info and system info are all the demo has to say: once both are read, the rest
+  // of the game state can be what it likes.
   std::string serverInfo, systemInfo;
-  bool haveServerInfo = false;
-  for (;;) {
+  bool haveServerInfo = false, haveSystemInfo = false;
+  while (!(haveServerInfo && haveSystemInfo)) {
     if (!in.Byte(command)) return cut();
     if (command == kBaseline || command == kEnd) break;
     if (command != kConfigString) return Fail("the game state holds an unknown command");
     if (!in.Number(2, number)) return cut();
     const int index = static_cast<std::int16_t>(number);
-    if (index < 0 || index >= kMaxConfigStrings)
+    if (index < 0 || index >= kMaxConfigStrings) {
       return Fail("a config string has an impossible index");
+    }
     const int got = in.Text(kMaxBigString, text);
     if (got == 0) return Fail("a config string has no end");
     if (got < 0) return Fail("a config string is too long");
@@ -237,6 +241,7 @@ DemoInfo ReadGameState(std::string_view message) {
       haveServerInfo = true;
     } else if (index == 1) {
       systemInfo = text;
+      haveSystemInfo = true;
     }
   }
   if (!haveServerInfo) return Fail("the demo holds no server info");
@@ -261,15 +266,18 @@ DemoInfo ReadQuake3(std::string_view start) {
   const std::int32_t length = Int32At(start, 4);
   if (length == -1) return Fail("the demo holds no messages");
   if (length < 0 || length > kMaxMessage) return Fail("the file is not a demo of a known kind");
-  if (start.size() - 8 < static_cast<std::size_t>(length))
+  if (start.size() - 8 < static_cast<std::size_t>(length)) {
     return Fail("the first message is cut off");
+  }
   return ReadGameState(start.substr(8, static_cast<std::size_t>(length)));
 }
 
 template <class ReadAt>
 DemoInfo Read(std::string_view start, ReadAt&& readAt) {
-  if (start.substr(0, kGoldSrcMagic.size()) == kGoldSrcMagic) return ReadGoldSrc(start, readAt);
-  return ReadQuake3(start);
+  if (start.substr(0, kGoldSrcMagic.size()) != kGoldSrcMagic) return ReadQuake3(start);
+  DemoInfo info = ReadGoldSrc(start, readAt);
+  info.engine = Engine::GoldSrc;
+  return info;
 }
 
 }  // namespace

@@ -13,8 +13,9 @@ namespace rd::demo {
 enum class Engine { Unknown, GoldSrc, Quake3 };
 
 struct DemoInfo {
-  bool read = false;   // false: could not read it, reason says why
-  std::string reason;  // a short phrase for the user, e.g. "the file is too short"
+  bool read = false;    // false: could not read it, reason says why
+  std::string reason;   // a short phrase for the user, e.g. "the file is too short"
+  // Also when not read, if the content showed it (GoldSrc's magic).
   Engine engine = Engine::Unknown;
   std::string map;
   // GoldSrc: the game folder as recorded ("valve" is Half-Life itself); Quake 3 engine:

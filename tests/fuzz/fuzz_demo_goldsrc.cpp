@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const demo::DemoInfo info = demo::InspectBytes(file);
   RD_FUZZ_CHECK(info.read == info.reason.empty());
+  RD_FUZZ_CHECK((info.engine == demo::Engine::GoldSrc) == (file.size() >= 8));
   if (info.read) {
-    RD_FUZZ_CHECK(info.engine == demo::Engine::GoldSrc);
     RD_FUZZ_CHECK(!info.map.empty() && !info.mod.empty());
     RD_FUZZ_CHECK(info.seconds < 0 || info.seconds <= 1e7);
   }
