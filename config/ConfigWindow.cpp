@@ -3,6 +3,7 @@
 #include "fileassoc/AssociateDemoTypes.h"
 #include "launcher/GameCatalogue.h"
 #include "settings/SettingsStore.h"
+#include "util/Text.h"
 
 namespace rd {
 namespace {
@@ -13,6 +14,25 @@ const catalogue::Game* SelectedGame(const forms::ComboBox& games) {
 
 }  // namespace
 
+std::optional<std::string> ReadStoredLocation(Ports& ports, const catalogue::Game& game) {
+  SettingValue location;
+  SettingsStore::ReadValue(ports, std::string(catalogue::SettingsRoot),
+                           std::string(catalogue::SettingsKey), std::string(game.locationValue),
+                           "S", SettingValue(), location);
+  if (location.IsEmpty()) return std::nullopt;
+  return location.TextForm(ports.process.Numbers());
+}
+
+std::string DefaultGameLocation(AppHost& host, const catalogue::Game& game) {
+  const std::vector<std::string> found = host.FoundExecutables(std::string(game.displayName));
+  return found.empty() ? std::string(game.defaultLocation) : found.front();
+}
+
+std::string ReadGameLocation(Ports& ports, AppHost& host, const catalogue::Game& game) {
+  const std::optional<std::string> stored = ReadStoredLocation(ports, game);
+  return stored ? *stored : DefaultGameLocation(host, game);
+}
+
 ConfigWindow::ConfigWindow(Ports& ports, AppHost& host) : ports_(ports), host_(host) {
   cboGame.Click = [this] { cboGame_Click(); };
   txtLocation.Change = [this] { txtLocation_Change(); };
@@ -20,6 +40,8 @@ ConfigWindow::ConfigWindow(Ports& ports, AppHost& host) : ports_(ports), host_(h
   cmdSelect.Click = [this] { cmdSelect_Click(); };
   cmdRegister.Click = [this] { cmdRegister_Click(); };
   cmdBottom.Click = [this] { cmdBottom_Click(); };
+  cmdUseFound.Click = [this] { cmdUseFound_Click(); };
+  cmdUseFound.SetEnabled(false);
 }
 
 void ConfigWindow::Form_Load() {
@@ -33,11 +55,17 @@ void ConfigWindow::Form_Load() {
 void ConfigWindow::cboGame_Click() {
   const catalogue::Game* game = SelectedGame(cboGame);
   if (!game) return;
-  SettingValue location;
-  SettingsStore::ReadValue(ports_, std::string(catalogue::SettingsRoot),
-                         std::string(catalogue::SettingsKey), std::string(game->locationValue), "S",
-                         SettingValue(game->defaultLocation), location);
-  txtLocation.SetText(location.TextForm(ports_.process.Numbers()));
+  const std::optional<std::string> stored = ReadStoredLocation(ports_, *game);
+  if (!stored) {
+    // Found or the default: either way nothing better to offer.
+    txtLocation.SetText(DefaultGameLocation(host_, *game));
+    OfferFound(true);
+    return;
+  }
+  txtLocation.SetText(*stored);
+  // Only whether the file is there: the file search stays the check on leaving the box.
+  FileFacts facts;
+  OfferFound(ports_.files.Facts(*stored, facts) == 0);
 }
 
 void ConfigWindow::txtLocation_Change() {
@@ -52,6 +80,7 @@ void ConfigWindow::txtLocation_Validate(bool& cancel) {
   // Only a warning: the text is stored already and the focus moves on.
   cancel = false;
   const FindResult found = ports_.files.FindFile(txtLocation.Text());
+  OfferFound(found.status == FindStatus::Found);
   if (found.status != FindStatus::Found) {
     ports_.dialogs.ShowMessage(
         "The specified program does not exist. Please select the correct executable.", AppTitle,
@@ -64,6 +93,8 @@ void ConfigWindow::cmdSelect_Click() {
       ports_.dialogs.ShowOpen(OpenRequest{SelectTitle, SelectFilter, std::string()});
   if (chosen.outcome != OpenResult::Outcome::Chosen) return;
   txtLocation.SetText(chosen.path);
+  FileFacts facts;
+  if (!offered_.empty()) OfferFound(ports_.files.Facts(chosen.path, facts) == 0);
 }
 
 void ConfigWindow::cmdRegister_Click() {
@@ -86,6 +117,28 @@ void ConfigWindow::cmdRegister_Click() {
 
 void ConfigWindow::cmdBottom_Click() {
   host_.CloseConfig();
+}
+
+void ConfigWindow::cmdUseFound_Click() {
+  if (offered_.empty()) return;
+  const std::string chosen = offered_;
+  OfferFound(true);
+  txtLocation.SetText(chosen);
+}
+
+void ConfigWindow::OfferFound(bool locationExists) {
+  std::string offer;
+  const catalogue::Game* game = SelectedGame(cboGame);
+  if (game && !locationExists) {
+    const std::vector<std::string> found = host_.FoundExecutables(std::string(game->displayName));
+    if (!found.empty() && !util::EqualsNoCase(found.front(), txtLocation.Text())) {
+      offer = found.front();
+    }
+  }
+  if (offer == offered_) return;
+  offered_ = offer;
+  lblFound.SetCaption(offer.empty() ? std::string() : FoundPrefix + offer);
+  cmdUseFound.SetEnabled(!offer.empty());
 }
 
 }  // namespace rd

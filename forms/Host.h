@@ -1,5 +1,7 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ports/Shell.h"
 
@@ -24,6 +26,12 @@ class AppHost {
   virtual void CloseConfig() = 0;
   // The splash window's timer tick: loads and shows the main window, unloads the splash.
   virtual void HandOver() = 0;
+  // The executables of the game (by display name) installed on this computer, best first.
+  // The program looks once, when first asked; a host that does not look finds none.
+  virtual std::vector<std::string> FoundExecutables(const std::string& game) {
+    (void)game;
+    return {};
+  }
 };
 
 // A window on screen for one presenter. The view draws the presenter's controls and

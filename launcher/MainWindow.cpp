@@ -1,5 +1,6 @@
 #include "launcher/MainWindow.h"
 
+#include "config/ConfigWindow.h"
 #include "launcher/DemoSummary.h"
 #include "launcher/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
@@ -275,7 +276,7 @@ void MainWindow::Play() {
     return;
   }
 
-  const std::string program = ReadSetting(ports_, game->locationValue, game->defaultLocation);
+  const std::string program = ReadGameLocation(ports_, host_, *game);
   const std::string mod = cboMod.Text();
   const play::StageResult staged =
       play::StageDemo(ports_, *game, PathHelpers::GetParentFolder(program), mod, demo);

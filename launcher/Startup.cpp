@@ -91,6 +91,14 @@ void Application::CloseConfig() {
   if (configView_) configView_->Close();
 }
 
+std::vector<std::string> Application::FoundExecutables(const std::string& game) {
+  if (!found_) found_ = games::FindGames(ports_.registry, ports_.files);
+  for (const games::FoundGame& entry : *found_) {
+    if (entry.displayName == game) return entry.executables;
+  }
+  return {};
+}
+
 void FirstRunCheck(Ports& ports, AppHost& host) {
   const std::string root(catalogue::SettingsRoot);
   const std::string key(catalogue::SettingsKey);

@@ -1,9 +1,13 @@
 #pragma once
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "config/ConfigWindow.h"
 #include "launcher/MainWindow.h"
 #include "forms/Host.h"
+#include "games/GameFinder.h"
 #include "ports/Ports.h"
 #include "splash/SplashWindow.h"
 
@@ -32,6 +36,9 @@ class Application final : public AppHost {
   void ShowConfigModal() override;
   void CloseConfig() override;
   void HandOver() override;
+  // Looks for the installed games on the first call only: never at start-up, and never
+  // again while the program runs.
+  std::vector<std::string> FoundExecutables(const std::string& game) override;
 
  private:
   void UnloadSplash();
@@ -44,6 +51,7 @@ class Application final : public AppHost {
   std::unique_ptr<FormView> mainView_;
   std::unique_ptr<ConfigWindow> config_;
   std::unique_ptr<FormView> configView_;
+  std::optional<std::vector<games::FoundGame>> found_;
   bool handingOver_ = false;  // set by the first hand-over, never cleared
   bool mainLoading_ = false;  // inside the main window's Form_Load
   bool splashLoaded_ = false;

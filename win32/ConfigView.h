@@ -19,11 +19,17 @@ class ConfigView final : public FormWindow {
  private:
   static LRESULT CALLBACK TabProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void ShowPage(int page);
+  // The found executable's line shows only while the presenter offers one.
+  void ShowOffer();
 
   ConfigWindow& form_;
   HWND tab_ = nullptr;
   HWND lblGame_ = nullptr;
   HWND lblLocation_ = nullptr;
+  HWND txtLocation_ = nullptr;
+  HWND lblFound_ = nullptr;
+  HWND cmdUseFound_ = nullptr;
+  int page_ = 0;
   std::vector<HWND> pages_[2];
 };
 

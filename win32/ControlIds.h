@@ -27,6 +27,8 @@ inline constexpr int ConfigCboGame = 202;
 inline constexpr int ConfigTxtLocation = 203;
 inline constexpr int ConfigCmdSelect = 204;
 inline constexpr int ConfigCmdRegister = 205;
+inline constexpr int ConfigLblFound = 206;     // the executable found, offered
+inline constexpr int ConfigCmdUseFound = 207;  // "&Use": takes it
 
 // Splash window.
 inline constexpr int SplashLblTop = 300;
