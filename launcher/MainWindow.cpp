@@ -1,6 +1,7 @@
 #include "launcher/MainWindow.h"
 
 #include "config/ConfigWindow.h"
+#include "launcher/DemoSummary.h"
 #include "launcher/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
 #include "launcher/Startup.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr const char* kInfo = "Select the required parameters for the demo, then click Play.";
 constexpr const char* kTitlePrefix = "Tessaway Replaydock v";
 constexpr const char* kDialogTitle = "Demo Location";
-constexpr const char* kDialogFilter = "Demo Files (*.dem, *.dm_66, *.dm_57)|*.dem;*.dm_66;*.dm_57";
 constexpr const char* kDefaultResolution = "Default";
 constexpr const char* kNoDemo = "You must select a demo file to play first";
 constexpr const char* kDemoMissing =
@@ -49,6 +49,21 @@ std::string WithoutEnclosingQuotes(const std::string& text) {
     return text.substr(1, text.size() - 2);
   }
   return text;
+}
+
+// One entry for every extension: the original ones in catalogue order, then the later ones.
+std::string DialogFilter() {
+  std::vector<std::string_view> extensions;
+  for (const catalogue::Game& game : catalogue::Games()) extensions.push_back(game.extension);
+  for (const catalogue::Game& game : catalogue::Games()) {
+    extensions.insert(extensions.end(), game.laterExtensions.begin(), game.laterExtensions.end());
+  }
+  std::string label, patterns;
+  for (std::string_view extension : extensions) {
+    label += (label.empty() ? "*" : ", *") + std::string(extension);
+    patterns += (patterns.empty() ? "*" : ";*") + std::string(extension);
+  }
+  return "Demo Files (" + label + ")|" + patterns;
 }
 
 }  // namespace
@@ -101,20 +116,68 @@ void MainWindow::DetectGame() {
 
   // A game whose demos are told by an existing file's name first; then the others by the
   // text alone, so a demo that is not there yet still selects its game.
+  const catalogue::Game* named = nullptr;
   for (const catalogue::Game& game : catalogue::Games()) {
-    if (game.detectedFromExistingFile && found.status == FindStatus::Found &&
-        util::EqualsNoCase(util::Right(found.name, game.extension.size()), game.extension)) {
-      cboGame.SetText(std::string(game.displayName));
-      return;
+    if (!named && game.detectedFromExistingFile && found.status == FindStatus::Found &&
+        catalogue::EndsWithExtensionOf(game, found.name)) {
+      named = &game;
     }
   }
   for (const catalogue::Game& game : catalogue::Games()) {
-    if (!game.detectedFromExistingFile &&
-        util::EqualsNoCase(util::Right(text, game.extension.size()), game.extension)) {
-      cboGame.SetText(std::string(game.displayName));
-      return;
+    if (!named && !game.detectedFromExistingFile && catalogue::EndsWithExtensionOf(game, text)) {
+      named = &game;
     }
   }
+  // What the demo itself says wins over a name that names no game or another one.
+  const demo::DemoInfo* info = ShowDemo(nullptr);
+  const bool read = info && info->read && found.status == FindStatus::Found;
+  const catalogue::Game* game = read ? summary::GameOf(*info, named) : named;
+  if (game) cboGame.SetText(std::string(game->displayName));
+  if (read) TakeModFrom(*info);
+}
+
+const demo::DemoInfo* MainWindow::ReadDemo(const std::string& path, bool* fresh) {
+  FileFacts facts;
+  if (path.empty() || ports_.files.Facts(path, facts) != 0) return nullptr;
+  const bool same = demoKnown_ && path == demoPath_ && facts.size == demoFacts_.size &&
+                    facts.writeTime == demoFacts_.writeTime;
+  if (!same) {
+    demo_ = demo::Inspect(ports_.files, path);
+    demoKnown_ = true;
+    demoPath_ = path;
+    demoFacts_ = facts;
+  }
+  if (fresh) *fresh = !same;
+  return &demo_;
+}
+
+const demo::DemoInfo* MainWindow::ShowDemo(bool* fresh) {
+  const std::string& text = txtFilename.Text();
+  const demo::DemoInfo* info = ReadDemo(text, fresh);
+  // An unreadable file says why only when its name makes it a demo.
+  const bool demo = info && (info->read || catalogue::FindByExtension(text));
+  lblDemo.SetCaption(demo ? summary::Line(*info) : std::string());
+  return info;
+}
+
+void MainWindow::TakeModFrom(const demo::DemoInfo& info) {
+  const catalogue::Game* selected = catalogue::FindByName(cboGame.Text());
+  if (info.mod.empty() || !selected ||
+      summary::GameOf(info, catalogue::FindByExtension(txtFilename.Text())) != selected) {
+    return;
+  }
+  cboMod.SetText(info.mod);
+}
+
+void MainWindow::Form_DropFiles(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  const std::string path = PathHelpers::GetLongPath(ports_, paths.front());
+  if (ports_.files.FindFile(path).status != FindStatus::Found) return;
+  const demo::DemoInfo* info = ReadDemo(path, nullptr);
+  if (!catalogue::FindByExtension(path) && !(info && info->read)) return;
+  dialogFileName_ = path;
+  txtFilename.SetText(path);
+  DetectGame();
 }
 
 void MainWindow::cboGame_Click() {
@@ -144,7 +207,7 @@ void MainWindow::cboSpeed_Validate(bool& cancel) {
 
 void MainWindow::cmdSelect_Click() {
   const OpenResult chosen =
-      ports_.dialogs.ShowOpen(OpenRequest{kDialogTitle, kDialogFilter, dialogFileName_});
+      ports_.dialogs.ShowOpen(OpenRequest{kDialogTitle, DialogFilter(), dialogFileName_});
   if (chosen.outcome != OpenResult::Outcome::Chosen) return;
   dialogFileName_ = chosen.path;
   txtFilename.SetText(chosen.path);
@@ -153,6 +216,10 @@ void MainWindow::cmdSelect_Click() {
 
 void MainWindow::txtFilename_Change() {
   WriteSetting(ports_, catalogue::LastFilenameValue, txtFilename.Text());
+  // Typing selects no game; a demo read anew still brings its mod to the game it is for.
+  bool fresh = false;
+  const demo::DemoInfo* info = ShowDemo(&fresh);
+  if (fresh && info->read) TakeModFrom(*info);
 }
 
 void MainWindow::cmdBottom_Click(std::int16_t index) {
@@ -189,6 +256,10 @@ void MainWindow::Play() {
                             SettingValue(size.height));
     SettingsStore::WriteValue(ports_, root, key, std::string(catalogue::EngineModeWidthValue), "D",
                             SettingValue(size.width));
+    SettingsStore::WriteValue(ports_, root, key, std::string(catalogue::ScreenHeightValue), "D",
+                            SettingValue(size.height));
+    SettingsStore::WriteValue(ports_, root, key, std::string(catalogue::ScreenWidthValue), "D",
+                            SettingValue(size.width));
   }
 
   if (ports_.files.FindFile(demo).status != FindStatus::Found) {
@@ -219,7 +290,9 @@ void MainWindow::Play() {
   }
 
   const std::intptr_t started =
-      PathHelpers::RunProgram(ports_, program, catalogue::Parameters(*game, mod, cboSpeed.Text()));
+      PathHelpers::RunProgram(ports_, program,
+                              catalogue::Parameters(*game, mod, cboSpeed.Text(),
+                                                    catalogue::StagedExtension(*game, demo)));
   if (started <= 32) {
     ports_.dialogs.ShowMessage(
         "The game could not be started: " + program +

@@ -2,7 +2,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "demo/DemoInspector.h"
 #include "forms/Controls.h"
 #include "forms/Host.h"
 #include "ports/Ports.h"
@@ -22,6 +24,7 @@ class MainWindow {
   forms::Label lblTop;
   forms::Label lblInfo;
   forms::TextBox txtFilename;
+  forms::Label lblDemo;  // what the demo the file box names says about itself
   forms::Button cmdSelect{"..."};
   forms::ComboBox cboGame{forms::ComboStyle::DropDownList, true};
   forms::ComboBox cboSpeed{forms::ComboStyle::DropDown, false};
@@ -40,14 +43,28 @@ class MainWindow {
   void cmdSelect_Click();
   void txtFilename_Change();
   void cmdBottom_Click(std::int16_t index);
+  // Files dropped on the window: the first is taken as if chosen in the open dialog; a
+  // folder or a file that is no demo is passed over.
+  void Form_DropFiles(const std::vector<std::string>& paths);
 
  private:
   void Play();
+  // The demo at path, read again only when its size or time changed since the last read
+  // (fresh tells); null when the path names no existing file.
+  const demo::DemoInfo* ReadDemo(const std::string& path, bool* fresh);
+  // Reads the demo the file box names and shows what it says under the box.
+  const demo::DemoInfo* ShowDemo(bool* fresh);
+  // The mod the demo names into the mod box, when the selected game is the demo's.
+  void TakeModFrom(const demo::DemoInfo& info);
 
   Ports& ports_;
   AppHost& host_;
   std::string commandLine_;
   std::string dialogFileName_;  // the open dialog starts from the file chosen last
+  bool demoKnown_ = false;      // demo_ holds what the last read of demoPath_ found
+  std::string demoPath_;
+  FileFacts demoFacts_;
+  demo::DemoInfo demo_;
 };
 
 }  // namespace rd

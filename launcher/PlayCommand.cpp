@@ -27,7 +27,8 @@ bool IsSingleFolderName(std::string_view mod) {
 StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_view exeFolder,
                       std::string_view mod, const std::string& demoPath) {
   StageResult result;
-  result.stagedPath = catalogue::StagedPath(game, exeFolder, mod);
+  const std::string_view extension = catalogue::StagedExtension(game, demoPath);
+  result.stagedPath = catalogue::StagedPath(game, exeFolder, mod, extension);
   if (game.demoFolderIsMod && !IsSingleFolderName(mod)) {
     result.error = winerr::InvalidName;  // what Windows itself answers for such a name
     return result;
@@ -42,7 +43,7 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
     }
   }
 
-  const std::string temporary = folder + "\\~" + std::string(game.stagedName) + ".tmp";
+  const std::string temporary = folder + "\\~" + catalogue::StagedName(game, extension) + ".tmp";
   std::uint32_t code = ports.files.Copy(demoPath, temporary);
   if (code == 0) code = ports.files.Move(temporary, result.stagedPath);
   if (code != 0) {
@@ -52,6 +53,11 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
     return result;
   }
   result.staged = true;
+  // Our own copies under the other extensions: asked for the bare name, an engine plays the
+  // first extension it finds, which could be an earlier demo's.
+  for (const std::string_view other : catalogue::Extensions(game)) {
+    if (other != extension) ports.files.Remove(catalogue::StagedPath(game, exeFolder, mod, other));
+  }
   return result;
 }
 

@@ -22,8 +22,9 @@ struct StageResult {
 bool IsSingleFolderName(std::string_view mod);
 
 // Creates the demo folder when the game keeps its demos in a fixed one, copies the demo to
-// a temporary file there and renames that over the staged name, so that a failed copy
-// neither leaves a truncated staged demo nor destroys the one staged before.
+// a temporary file there and renames that over the staged name (under the demo's own
+// extension), so that a failed copy neither leaves a truncated staged demo nor destroys the
+// one staged before. Once staged, the copies under the game's other extensions are removed.
 StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_view exeFolder,
                       std::string_view mod, const std::string& demoPath);
 

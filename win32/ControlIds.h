@@ -17,6 +17,7 @@ inline constexpr int MainCboGame = 104;
 inline constexpr int MainCboSpeed = 105;
 inline constexpr int MainCboMod = 106;
 inline constexpr int MainCboResolution = 107;
+inline constexpr int MainLblDemo = 108;
 inline constexpr int MainCmdBottom0 = 110;  // "&Cancel"; 111 "C&onfiguration", 112 "&Play"
 
 // Configuration window.

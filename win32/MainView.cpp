@@ -1,8 +1,11 @@
 #include "win32/MainView.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "win32/ControlIds.h"
 
@@ -13,6 +16,34 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kCombo = WS_TABSTOP | WS_VSCROLL;
 constexpr int kDropTwips = 1800;  // room for the longest list when it drops down
+// The demo's line under the file box; everything below it sits this much lower.
+constexpr TwipRect kDemoLine{1080, 1680, 5415, 255};
+constexpr int kBelow = 360;
+
+// From shell32 only when a drop arrives, so that start-up does not load it for this.
+template <typename Fn>
+Fn ShellFunction(const char* name) {
+  const HMODULE shell32 = LoadLibraryA("shell32.dll");
+  if (!shell32) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(shell32, name)));
+}
+
+// The names of the files dropped, in their order.
+std::vector<std::string> DroppedFiles(HDROP drop) {
+  using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
+  using FinishFn = void(WINAPI*)(HDROP);
+  static const auto query = ShellFunction<QueryFn>("DragQueryFileA");
+  static const auto finish = ShellFunction<FinishFn>("DragFinish");
+  std::vector<std::string> paths;
+  const UINT count = query ? query(drop, 0xFFFFFFFF, nullptr, 0) : 0;
+  for (UINT i = 0; i < count; ++i) {
+    std::string path(query(drop, i, nullptr, 0) + 1, '\0');
+    path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
+    paths.push_back(path);
+  }
+  if (finish) finish(drop);
+  return paths;
+}
 
 void Line(HDC dc, int x1, int y, int x2, int thickness, COLORREF colour) {
   RECT rect{x1, y, x2, y + thickness};
@@ -40,10 +71,10 @@ bool MainView::Create() {
   frame.className = ids::MainClass;
   frame.caption = MainWindow::Caption;
   frame.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  frame.exStyle = 0;
+  frame.exStyle = WS_EX_ACCEPTFILES;  // as DragAcceptFiles would set it
   frame.owner = nullptr;
   frame.clientWidth = 6600;
-  frame.clientHeight = 3360;
+  frame.clientHeight = 3360 + kBelow;
   frame.background = GetSysColor(COLOR_BTNFACE);
   if (!CreateFrame(frame)) return false;
 
@@ -62,24 +93,26 @@ bool MainView::Create() {
   const HWND cmdSelect = AddControl(WC_BUTTONA, form_.cmdSelect.Caption(),
                                     WS_TABSTOP | BS_PUSHBUTTON, 0, ids::MainCmdSelect,
                                     {6120, 1320, 375, 255}, FontKind::Normal);
-  label("Game:", {120, 1800, 1095, 255});
+  const HWND lblDemo = AddControl(WC_STATICA, "", kLabel | SS_ENDELLIPSIS, 0, ids::MainLblDemo,
+                                  kDemoLine, FontKind::Normal);
+  label("Game:", {120, 1800 + kBelow, 1095, 255});
   const HWND cboGame = AddControl(WC_COMBOBOXA, "", kCombo | CBS_DROPDOWNLIST, 0, ids::MainCboGame,
-                                  {1080, 1800, 2535, 315}, FontKind::Normal, kDropTwips);
-  label("Speed:", {4200, 1800, 735, 255});
+                                  {1080, 1800 + kBelow, 2535, 315}, FontKind::Normal, kDropTwips);
+  label("Speed:", {4200, 1800 + kBelow, 735, 255});
   const HWND cboSpeed =
       AddControl(WC_COMBOBOXA, "", kCombo | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, ids::MainCboSpeed,
-                 {5040, 1800, 1455, 315}, FontKind::Normal, kDropTwips);
-  label("Mod:", {120, 2280, 735, 255});
+                 {5040, 1800 + kBelow, 1455, 315}, FontKind::Normal, kDropTwips);
+  label("Mod:", {120, 2280 + kBelow, 735, 255});
   const HWND cboMod =
       AddControl(WC_COMBOBOXA, "", kCombo | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, ids::MainCboMod,
-                 {1080, 2280, 2535, 315}, FontKind::Normal, kDropTwips);
-  label("Resolution:", {3840, 2280, 975, 255});
+                 {1080, 2280 + kBelow, 2535, 315}, FontKind::Normal, kDropTwips);
+  label("Resolution:", {3840, 2280 + kBelow, 975, 255});
   const HWND cboResolution =
       AddControl(WC_COMBOBOXA, "", kCombo | CBS_DROPDOWNLIST, 0, ids::MainCboResolution,
-                 {5040, 2280, 1455, 315}, FontKind::Normal, kDropTwips);
+                 {5040, 2280 + kBelow, 1455, 315}, FontKind::Normal, kDropTwips);
 
-  const TwipRect bottom[3] = {{120, 2880, 1215, 375}, {1320, 2880, 1455, 375},
-                              {5280, 2880, 1215, 375}};
+  const TwipRect bottom[3] = {{120, 2880 + kBelow, 1215, 375}, {1320, 2880 + kBelow, 1455, 375},
+                              {5280, 2880 + kBelow, 1215, 375}};
   HWND cmdBottom[3] = {};
   for (int i = 0; i < 3; ++i) {
     auto& model = form_.cmdBottom[static_cast<std::size_t>(i)];
@@ -93,6 +126,7 @@ bool MainView::Create() {
   BindLabel(lblTop_, form_.lblTop);
   BindLabel(lblInfo_, form_.lblInfo);
   BindTextBox(txtFilename, form_.txtFilename);
+  BindLabel(lblDemo, form_.lblDemo);
   BindButton(cmdSelect, form_.cmdSelect);
   BindComboBox(cboGame, form_.cboGame);
   BindComboBox(cboSpeed, form_.cboSpeed);
@@ -106,6 +140,13 @@ bool MainView::Create() {
   FinishLayout(nullptr);
   LoadIcons();
   return true;
+}
+
+LRESULT MainView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  if (message != WM_DROPFILES) return FormWindow::Message(message, wParam, lParam, handled);
+  handled = true;
+  form_.Form_DropFiles(DroppedFiles(reinterpret_cast<HDROP>(wParam)));
+  return 0;
 }
 
 void MainView::LoadIcons() {
@@ -134,8 +175,8 @@ void MainView::Paint(HDC dc) {
   // lnBreak: the black rule under the band.
   Line(dc, 0, Px(1080), Px(6600), thickness, RGB(0, 0, 0));
   // ln3d: the etched rule above the buttons.
-  Line(dc, Px(120), Px(2760), Px(6480), thickness, GetSysColor(COLOR_BTNSHADOW));
-  Line(dc, Px(120), Px(2760) + thickness, Px(6480), thickness, kWhite);
+  Line(dc, Px(120), Px(2760 + kBelow), Px(6480), thickness, GetSysColor(COLOR_BTNSHADOW));
+  Line(dc, Px(120), Px(2760 + kBelow) + thickness, Px(6480), thickness, kWhite);
 }
 
 HBRUSH MainView::LabelColours(HWND label, HDC dc) {

@@ -16,6 +16,7 @@ class MainView final : public FormWindow {
   void Paint(HDC dc) override;
   HBRUSH LabelColours(HWND label, HDC dc) override;
   void Relayout() override;
+  LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
   void LoadIcons();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 #include "win32/ControlIds.h"
@@ -60,9 +61,12 @@ inline void ExpectPlayed(Process& app, HWND main, const std::string& game, const
   EXPECT_TRUE(SameText(starts[0].workingFolder, ParentFolder(game))) << starts[0].workingFolder;
 }
 
+// The demo types, then the identifier they point at.
+inline const char* const kDemoKeys[] = {".dem", ".dm_57", ".dm_66", ".dm_58", ".dm_59", ".dm_60", ".dm_67", ".dm_68", "RD.Demo"};
+
 // The demo types as Windows' own assoc and ftype report them.
 inline void ExpectFileTypes(bool registered, const std::string& exe) {
-  for (const char* ext : {".dem", ".dm_57", ".dm_66"}) {
+  for (const char* ext : std::span(kDemoKeys).first(8)) {
     const std::string out = RunTool(std::string("cmd.exe /c assoc ") + ext).output;
     EXPECT_EQ(out.find(std::string(ext) + "=RD.Demo") != std::string::npos, registered) << out;
   }
@@ -73,7 +77,7 @@ inline void ExpectFileTypes(bool registered, const std::string& exe) {
 // Removes the demo file types from the shell's classes.
 inline void ForgetFileTypes() {
   for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"})
-    for (const char* name : {".dem", ".dm_57", ".dm_66", "RD.Demo"})
+    for (const char* name : kDemoKeys)
       EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
 }
 

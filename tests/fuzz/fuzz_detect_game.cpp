@@ -17,8 +17,9 @@ std::string Expected(fakes::FakeFileSystem& files, const std::string& text,
       util::EqualsNoCase(util::Right(found.name, 4), ".dem")) {
     return "Half-Life";
   }
-  if (util::EqualsNoCase(util::Right(text, 6), ".dm_57")) return "Return To Castle Wolfenstein";
-  if (util::EqualsNoCase(util::Right(text, 6), ".dm_66")) return "Quake 3 Arena";
+  const std::string end = util::ToLower(util::Right(text, 6));
+  if (end == ".dm_57" || end == ".dm_58" || end == ".dm_59" || end == ".dm_60") return "Return To Castle Wolfenstein";
+  if (end == ".dm_66" || end == ".dm_67" || end == ".dm_68") return "Quake 3 Arena";
   return before;
 }
 

@@ -48,12 +48,9 @@ TEST(GameCatalogue, ParameterStringsJoinTheOptionsInOrder) {
   EXPECT_EQ(Parameters(rtcw, "my mod", "3"), " +set fs_game my mod +demo replaydock");
 }
 
-TEST(GameCatalogue, RegistrationOrderIsHalfLifeThenWolfensteinThenQuake) {
-  const auto order = RegistrationOrder();
-  ASSERT_EQ(order.size(), 3u);
-  EXPECT_EQ(order[0], ".dem");
-  EXPECT_EQ(order[1], ".dm_57");
-  EXPECT_EQ(order[2], ".dm_66");
+TEST(GameCatalogue, RegistrationOrderIsHalfLifeThenWolfensteinThenQuakeThenTheLaterVersions) {
+  EXPECT_EQ(RegistrationOrder(), (std::vector<std::string_view>{".dem", ".dm_57", ".dm_66", ".dm_58",
+                                                                ".dm_59", ".dm_60", ".dm_67", ".dm_68"}));
 }
 
 }  // namespace

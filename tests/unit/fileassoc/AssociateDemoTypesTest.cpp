@@ -25,8 +25,9 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesSilentlyAndTellsTheShellOnce) {
   EXPECT_TRUE(result.allWritten);
   EXPECT_EQ(result.error, 0);
   EXPECT_EQ(fp.registry.Keys(regroot::ClassesRoot),
-            (Texts{".dem", ".dm_57", ".dm_66", "RD.Demo", "RD.Demo\\DefaultIcon", "RD.Demo\\shell",
-                   "RD.Demo\\shell\\Open", "RD.Demo\\shell\\Open\\command"}));
+            (Texts{".dem", ".dm_57", ".dm_58", ".dm_59", ".dm_60", ".dm_66", ".dm_67", ".dm_68",
+                   "RD.Demo", "RD.Demo\\DefaultIcon", "RD.Demo\\shell", "RD.Demo\\shell\\Open",
+                   "RD.Demo\\shell\\Open\\command"}));
   EXPECT_EQ(fp.registry.GetText(regroot::ClassesRoot, "RD.Demo", ""), "Replaydock Demo");
   EXPECT_EQ(fp.registry.GetText(regroot::ClassesRoot, "RD.Demo\\shell\\Open\\command", ""),
             "\"D:\\Tools\\My Demos\\rdock.exe\" %1");

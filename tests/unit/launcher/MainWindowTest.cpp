@@ -186,7 +186,8 @@ TEST_F(MainWindowTest, TheOpenDialogStartsFromTheLastChoiceAndAChosenDemoSelects
   EXPECT_EQ(choose(Outcome::Chosen, "E:\\Demos\\FINAL.DM_57"), "");
   EXPECT_EQ(fp.dialogs.openRequests[0].title, "Demo Location");
   EXPECT_EQ(fp.dialogs.openRequests[0].filter,
-            "Demo Files (*.dem, *.dm_66, *.dm_57)|*.dem;*.dm_66;*.dm_57");
+            "Demo Files (*.dem, *.dm_66, *.dm_57, *.dm_67, *.dm_68, *.dm_58, *.dm_59, *.dm_60)|"
+            "*.dem;*.dm_66;*.dm_57;*.dm_67;*.dm_68;*.dm_58;*.dm_59;*.dm_60");
   EXPECT_EQ(f.txtFilename.Text(), "E:\\Demos\\FINAL.DM_57");
   EXPECT_EQ(Stored(fp, catalogue::LastFilenameValue), "E:\\Demos\\FINAL.DM_57");
   EXPECT_EQ(f.cboGame.Text(), kRTCW);

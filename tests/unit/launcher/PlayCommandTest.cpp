@@ -86,10 +86,10 @@ TEST_P(Launches, StageTheDemoAndStartTheGameOrSayWhyNot) {
   // A chosen resolution is written as soon as the window is hidden.
   std::vector<std::string> expected = log;
   if (std::string(c.resolution) != "Default" && expected[0] == "hide main") {
-    expected.insert(expected.begin() + 1, {std::string("reg create ") + kEngine,
-                                           std::string("reg set ") + kEngine + "\\EngineModeH",
-                                           std::string("reg create ") + kEngine,
-                                           std::string("reg set ") + kEngine + "\\EngineModeW"});
+    for (const char* value : {"ScreenWidth", "ScreenHeight", "EngineModeW", "EngineModeH"}) {
+      expected.insert(expected.begin() + 1, {std::string("reg create ") + kEngine,
+                                             std::string("reg set ") + kEngine + "\\" + value});
+    }
   }
   EXPECT_EQ(fp.log, expected);
   EXPECT_EQ(fp.files.Content(c.staged), c.content);
@@ -135,6 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
              "fs copy D:\\Demos\\duel.dm_66 -> " + kQ3Demos + "\\~replaydock.dm_66.tmp",
              "fs move " + kQ3Demos + "\\~replaydock.dm_66.tmp -> " + kQ3Demos +
                  "\\replaydock.dm_66",
+             "fs delete " + kQ3Demos + "\\replaydock.dm_67", "fs delete " + kQ3Demos + "\\replaydock.dm_68",
              "shell E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3", "exit"}},
         // A resolution chosen for Half-Life is written for any game.
         Launch{
@@ -144,6 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
              "fs copy D:\\Demos\\base.dm_57 -> " + kRTCWDemos + "\\~replaydock.dm_57.tmp",
              "fs move " + kRTCWDemos + "\\~replaydock.dm_57.tmp -> " + kRTCWDemos +
                  "\\replaydock.dm_57",
+             "fs delete " + kRTCWDemos + "\\replaydock.dm_58", "fs delete " + kRTCWDemos + "\\replaydock.dm_59",
+             "fs delete " + kRTCWDemos + "\\replaydock.dm_60",
              "shell C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW", "exit"}},
         Launch{{"MissingGameFolder", "D:\\Demos\\duel.dm_66", kQ3, "osp", "1", "Default",
                 "E:\\Nowhere\\quake3.exe", "E:\\Nowhere\\baseq3\\Demos\\replaydock.dm_66",
