@@ -30,6 +30,9 @@ class ProcessInfo {
   virtual NumberFormat Numbers() = 0;
   // The system's description of a Windows error code, without a trailing line break.
   virtual std::string ErrorText(std::uint32_t code) = 0;
+  // The text with every letter in upper or lower case, as the platform maps the case of
+  // every script (UTF-8 in and out; one character never becomes two).
+  virtual std::string ChangeCase(const std::string& utf8, bool upper) = 0;
   // Ends the process at once.
   virtual void Exit(int code) = 0;
 };

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest  # GoogleTest: libraries natively, sources for Windows
   g++-mingw-w64-x86-64-posix          # the Windows build
   wine wine64 xvfb xauth              # running and testing the Windows build
+  imagemagick                         # screenshots of the virtual display (import)
   clang libclang-rt-14-dev            # fuzzing with libFuzzer and the sanitizers
 )
 

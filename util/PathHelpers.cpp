@@ -31,10 +31,10 @@ std::string GetLongPath(Ports& ports, const std::string& path) {
     if (work.back() == '\\') return path;
     const FindResult found = ports.files.FindEntry(work);
     if (found.status != FindStatus::Found) return path;
-    names.push_back(util::ProperCase(found.name));
+    names.push_back(util::ProperCase(ports.process, found.name));
     work.resize(cut);
   }
-  std::string result = util::ProperCase(work);
+  std::string result = util::ProperCase(ports.process, work);
   for (auto name = names.rbegin(); name != names.rend(); ++name) {
     result += '\\';
     result += *name;

@@ -1,5 +1,7 @@
 #include "util/Text.h"
 
+#include <algorithm>
+
 namespace rd::util {
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -42,65 +44,19 @@ std::string TrimSpaces(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-namespace {
-
-// The other case of a letter written with two bytes in UTF-8 (Latin, Greek, Cyrillic), or
-// the character itself. Every pair keeps its UTF-8 length, so a name is rewritten in place.
-char32_t CaseOf(char32_t c, bool upper) {
-  const auto shift = [&](char32_t lowFirst, char32_t lowLast, char32_t distance) -> char32_t {
-    if (upper && c >= lowFirst && c <= lowLast) return c - distance;
-    if (!upper && c >= lowFirst - distance && c <= lowLast - distance) return c + distance;
-    return 0;
-  };
-  // The multiplication and division signs; the gap where a capital final sigma would be.
-  if (c == 0xD7 || c == 0xF7 || c == 0x3A2) return c;
-  if (c == 0xFF && upper) return 0x178;
-  if (c == 0x178 && !upper) return 0xFF;
-  if (c == 0x3C2) return upper ? 0x3A3 : c;  // final sigma
-  if (c >= 0x100 && c <= 0x17E && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149) {
-    // Latin Extended-A pairs: capital first, except from Ĺ to ň and from Ź to ž.
-    const bool capitalOdd = (c >= 0x139 && c <= 0x148) || c >= 0x179;
-    const bool isCapital = ((c & 1) != 0) == capitalOdd;
-    if (isCapital == upper) return c;
-    return upper ? c - 1 : c + 1;
+std::string ProperCase(ProcessInfo& process, std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0;; ++start) {
+    const std::size_t end = std::min(text.find(' ', start), text.size());
+    // The word's first character: its lead byte and the UTF-8 continuation bytes after it.
+    std::size_t rest = start < end ? start + 1 : end;
+    while (rest < end && (static_cast<unsigned char>(text[rest]) & 0xC0) == 0x80) ++rest;
+    if (rest > start) out += process.ChangeCase(std::string(text.substr(start, rest - start)), true);
+    if (end > rest) out += process.ChangeCase(std::string(text.substr(rest, end - rest)), false);
+    if (end == text.size()) return out;
+    out += ' ';
+    start = end;
   }
-  // Runs of small letters, each that far above its capitals.
-  struct Run {
-    char32_t lowFirst, lowLast, distance;
-  };
-  static constexpr Run kRuns[] = {{0xE0, 0xFE, 0x20},   {0x3B1, 0x3C9, 0x20}, {0x3AD, 0x3AF, 0x25},
-                                  {0x3CD, 0x3CE, 0x3F}, {0x430, 0x44F, 0x20}, {0x450, 0x45F, 0x50}};
-  for (const Run& run : kRuns) {
-    if (const char32_t mapped = shift(run.lowFirst, run.lowLast, run.distance)) return mapped;
-  }
-  if (c == 0x3AC && upper) return 0x386;
-  if (c == 0x386 && !upper) return 0x3AC;
-  if (c == 0x3CC && upper) return 0x38C;
-  if (c == 0x38C && !upper) return 0x3CC;
-  return c;
-}
-
-}  // namespace
-
-std::string ProperCase(std::string_view text) {
-  std::string out(text);
-  bool wordStart = true;
-  for (std::size_t i = 0; i < out.size();) {
-    const auto lead = static_cast<unsigned char>(out[i]);
-    const auto next = i + 1 < out.size() ? static_cast<unsigned char>(out[i + 1]) : 0u;
-    if (lead >= 0xC2 && lead <= 0xDF && (next & 0xC0) == 0x80) {
-      // Two-byte characters hold every letter that has a case here.
-      const char32_t mapped = CaseOf(((lead & 0x1Fu) << 6) | (next & 0x3Fu), wordStart);
-      out[i] = static_cast<char>(0xC0 | (mapped >> 6));
-      out[i + 1] = static_cast<char>(0x80 | (mapped & 0x3F));
-      i += 2;
-    } else {
-      out[i] = wordStart ? Upper(out[i]) : Lower(out[i]);
-      ++i;
-    }
-    wordStart = out[i - 1] == ' ';
-  }
-  return out;
 }
 
 }  // namespace rd::util

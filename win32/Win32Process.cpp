@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "util/Text.h"
+
 namespace rd::win32 {
 namespace {
 
@@ -93,6 +95,25 @@ std::string Win32Process::ErrorText(std::uint32_t code) {
   }
   if (out.empty()) out = "Error " + std::to_string(code) + ".";
   return out;
+}
+
+std::string Win32Process::ChangeCase(const std::string& utf8, bool upper) {
+  const int size = static_cast<int>(utf8.size());
+  std::wstring wide(utf8.size(), L'\0');
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), size);
+  if (n <= 0) {
+    // Not UTF-8 (or empty): only the ASCII letters have a case that is sure.
+    return upper ? util::ToUpper(utf8) : util::ToLower(utf8);
+  }
+  std::wstring mapped(static_cast<std::size_t>(n), L'\0');
+  n = LCMapStringEx(LOCALE_NAME_INVARIANT, upper ? LCMAP_UPPERCASE : LCMAP_LOWERCASE, wide.data(),
+                    n, mapped.data(), n, nullptr, nullptr, 0);
+  if (n <= 0) return utf8;
+  std::string out(static_cast<std::size_t>(n) * 3, '\0');
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, mapped.data(), n, out.data(),
+                                        static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+  return bytes > 0 ? out : utf8;
 }
 
 void Win32Process::Exit(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -17,6 +17,7 @@ class Win32Process final : public ProcessInfo {
   ProgramVersion Version() override;
   NumberFormat Numbers() override;
   std::string ErrorText(std::uint32_t code) override;
+  std::string ChangeCase(const std::string& utf8, bool upper) override;
   void Exit(int code) override;
 };
 

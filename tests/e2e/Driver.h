@@ -1,12 +1,18 @@
 #pragma once
-// Drives the real program from outside, as a user and Windows' own tools would: processes,
-// top-level windows, controls reached by their ids, message boxes, the registry through
-// reg.exe, the shell through cmd.exe, and screenshots.
+// Drives the real program from outside, as a user and Windows would: processes, top-level
+// windows, controls reached by their ids, message boxes, the registry, console tools, and
+// screenshots taken by the host's ImageMagick.
 #include <windows.h>
 
-#include <cstdint>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,17 +22,42 @@ namespace e2e {
 inline constexpr int kWaitMs = 30000;
 
 // --- Files ---------------------------------------------------------------------------
-std::string ExeFolder();                            // the running test program's folder
-std::string ParentFolder(const std::string& path);  // without the trailing backslash
-bool FileExists(const std::string& path);            // an ordinary file
-bool MakeFolders(const std::string& path);           // every missing level
-bool DeleteTree(const std::string& path);            // a file or a folder with everything in it
-bool WriteBytes(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadBytes(const std::string& path);
-bool CopyTo(const std::string& from, const std::string& to);
-std::string SampleDemoBytes(std::size_t size, unsigned seed);  // every byte value, no pattern
-// Windows path -> the host's path, where Wine can tell (else the path itself).
-std::string HostPath(const std::string& windowsPath);
+inline std::string ParentFolder(const std::string& path) {  // without the trailing backslash
+  const auto cut = path.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+inline std::string ExeFolder() {  // the running test program's folder
+  char path[MAX_PATH] = {};
+  return ParentFolder(std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH)));
+}
+inline bool MakeFolders(const std::string& path) {  // every missing level
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+inline bool DeleteTree(const std::string& path) {  // a file, or a folder with all in it
+  std::error_code ec;
+  std::filesystem::remove_all(path, ec);
+  return !ec;
+}
+inline bool WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  return !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().fail();
+}
+inline std::optional<std::string> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+inline bool CopyTo(const std::string& from, const std::string& to) {
+  return MakeFolders(ParentFolder(to)) && CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+inline std::string SampleDemoBytes(std::size_t size, unsigned seed) {  // every byte value
+  std::mt19937 gen(seed);
+  std::string s(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>(i < 256 ? i : gen() & 0xFFu);
+  return s;
+}
 
 // --- Processes and tools ---------------------------------------------------------------
 class Process {
@@ -37,12 +68,41 @@ class Process {
   ~Process() { Kill(); }  // a failed test must not leave the program running
 
   // commandLine is passed as it stands; exe is used for lpApplicationName.
-  bool Start(const std::string& exe, const std::string& commandLine);
-  bool Attach(DWORD pid);
+  bool Start(const std::string& exe, std::string commandLine) {
+    Kill();
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi)) {
+      return false;
+    }
+    CloseHandle(pi.hThread);
+    handle_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    return true;
+  }
+  bool Attach(DWORD pid) {
+    Kill();
+    handle_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                          FALSE, pid);
+    pid_ = handle_ ? pid : 0;
+    return handle_ != nullptr;
+  }
   DWORD Pid() const { return pid_; }
   // True when the process ended within the time; its exit code goes to *code.
-  bool WaitExit(int timeoutMs, DWORD* code = nullptr);
-  void Kill();
+  bool WaitExit(int timeoutMs, DWORD* code = nullptr) {
+    const bool ended = handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0;
+    if (ended && code) GetExitCodeProcess(handle_, code);
+    return ended;
+  }
+  void Kill() {
+    if (!handle_) return;
+    if (TerminateProcess(handle_, 1)) WaitForSingleObject(handle_, 5000);
+    CloseHandle(handle_);
+    handle_ = nullptr;
+    pid_ = 0;
+  }
 
  private:
   HANDLE handle_ = nullptr;
@@ -54,63 +114,270 @@ struct ToolResult {
   DWORD exitCode = 0;
   std::string output;  // stdout and stderr together
 };
-// Runs a console tool (reg, cmd) hidden and captures what it prints.
-ToolResult RunTool(const std::string& commandLine, int timeoutMs = 60000);
+// Runs a console tool (cmd, reg) hidden and captures what it prints: into a file rather than
+// a pipe, which a program the tool starts (cmd's start) may keep open for as long as it runs.
+inline ToolResult RunTool(const std::string& commandLine, int timeoutMs = 60000) {
+  ToolResult result;
+  char folder[MAX_PATH] = {}, name[MAX_PATH] = {};
+  if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "rdt", 0, name)) return result;
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE out = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &sa, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  si.hStdOutput = si.hStdError = out;
+  PROCESS_INFORMATION pi{};
+  std::string line = commandLine;
+  if (out != INVALID_HANDLE_VALUE && CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                                    CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+    result.finished = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!result.finished) TerminateProcess(pi.hProcess, 1);
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    result.output.resize(GetFileSize(out, nullptr));
+    DWORD got = 0;
+    SetFilePointer(out, 0, nullptr, FILE_BEGIN);
+    ReadFile(out, result.output.data(), static_cast<DWORD>(result.output.size()), &got, nullptr);
+    result.output.resize(got);
+  }
+  CloseHandle(out);
+  return result;
+}
 
-// reg.exe helpers. A value read back: its type ("REG_SZ", "REG_DWORD") and data as printed.
+// The registry as reg.exe names and shows it: keys "HKCU\...", a value's type ("REG_SZ",
+// "REG_DWORD") and its data as printed ("text", "0x280", "FFFF").
 struct RegValue {
-  std::string type;
-  std::string data;
+  std::string type, data;
 };
-std::optional<RegValue> RegQuery(const std::string& key, const std::string& value);  // "" = default
-bool RegAddString(const std::string& key, const std::string& value, const std::string& data);
-bool RegDeleteTree(const std::string& key);  // true also when it was not there
+inline std::pair<HKEY, std::string> RegKeyOf(const std::string& key) {
+  const std::string root = key.substr(0, key.find('\\'));
+  const HKEY h = root == "HKCR"   ? HKEY_CLASSES_ROOT
+                 : root == "HKLM" ? HKEY_LOCAL_MACHINE
+                                  : HKEY_CURRENT_USER;
+  return {h, key.size() > root.size() ? key.substr(root.size() + 1) : ""};
+}
+inline std::optional<RegValue> RegQuery(const std::string& key, const std::string& value) {
+  const auto [root, path] = RegKeyOf(key);
+  DWORD type = 0, size = 4096;
+  std::string data(size, '\0');
+  if (RegGetValueA(root, path.c_str(), value.empty() ? nullptr : value.c_str(),
+                   RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  char hex[16];
+  if (type == REG_DWORD)
+    std::snprintf(hex, sizeof hex, "0x%lx", *reinterpret_cast<DWORD*>(data.data()));
+  if (type == REG_DWORD) return RegValue{"REG_DWORD", hex};
+  if (type == REG_SZ) return RegValue{"REG_SZ", data.c_str()};
+  RegValue binary{"REG_BINARY", {}};
+  for (DWORD i = 0; i < size; ++i) {
+    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(data[i]));
+    binary.data += hex;
+  }
+  return binary;
+}
+inline bool RegAddString(const std::string& key, const std::string& value,
+                         const std::string& data) {
+  const auto [root, path] = RegKeyOf(key);
+  return RegSetKeyValueA(root, path.c_str(), value.c_str(), REG_SZ, data.c_str(),
+                         static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+inline bool RegDeleteTree(const std::string& key) {  // true also when it was not there
+  const auto [root, path] = RegKeyOf(key);
+  const LSTATUS status = RegDeleteTreeA(root, path.c_str());
+  return (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) &&
+         RegDeleteKeyA(root, path.c_str()) != ERROR_ACCESS_DENIED;
+}
 
 // --- Windows ---------------------------------------------------------------------------
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs);
+inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!condition()) {
+    if (GetTickCount64() > deadline) return false;
+    Sleep(100);
+  }
+  return true;
+}
+inline bool Send(HWND window, UINT message, WPARAM w, LPARAM l, LRESULT* result = nullptr) {
+  DWORD_PTR r = 0;
+  const bool sent = SendMessageTimeoutA(window, message, w, l, SMTO_NORMAL, 10000, &r) != 0;
+  if (result) *result = static_cast<LRESULT>(r);
+  return sent;
+}
 // Visible top-level windows of the process (pid 0: of any process), of the class when given.
-std::vector<HWND> TopWindows(DWORD pid, const char* windowClass = nullptr);
-HWND WaitForWindow(DWORD pid, const char* windowClass, int timeoutMs = kWaitMs);
-bool WaitHiddenOrGone(HWND window, int timeoutMs = kWaitMs);
-bool IsShown(HWND window);
-HWND Control(HWND parent, int id);
-HWND ComboEdit(HWND combo);  // the Edit inside an editable combo box
-
-std::string GetText(HWND window);
+inline std::vector<HWND> TopWindows(DWORD pid, const char* windowClass = nullptr) {
+  std::vector<HWND> all, found;
+  EnumWindows(
+      [](HWND w, LPARAM list) {
+        return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  for (HWND w : all) {
+    DWORD owner = 0;
+    char name[256] = {};
+    GetWindowThreadProcessId(w, &owner);
+    GetClassNameA(w, name, sizeof name);
+    if ((!pid || owner == pid) && IsWindowVisible(w) &&
+        (!windowClass || !lstrcmpA(name, windowClass))) {
+      found.push_back(w);
+    }
+  }
+  return found;
+}
+inline HWND WaitForWindow(DWORD pid, const char* windowClass, int timeoutMs = kWaitMs) {
+  std::vector<HWND> found;
+  WaitUntil([&] { return !(found = TopWindows(pid, windowClass)).empty(); }, timeoutMs);
+  return found.empty() ? nullptr : found.front();
+}
+inline bool IsShown(HWND window) {
+  return IsWindow(window) && IsWindowVisible(window);
+}
+inline bool WaitHiddenOrGone(HWND window, int timeoutMs = kWaitMs) {
+  return WaitUntil([&] { return !IsShown(window); }, timeoutMs);
+}
+inline HWND Control(HWND parent, int id) {
+  return parent ? GetDlgItem(parent, id) : nullptr;
+}
+inline HWND ComboEdit(HWND combo) {  // the Edit inside an editable combo box
+  return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
+}
+inline std::string GetText(HWND window) {
+  LRESULT length = 0, got = 0;
+  if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return {};
+  std::string text(length + 1, '\0');
+  Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &got);
+  return text.substr(0, std::clamp<LRESULT>(got, 0, length));
+}
 // As typing would: WM_SETTEXT, which makes the edit control report EN_CHANGE.
-bool SetText(HWND edit, const std::string& text);
+inline bool SetText(HWND edit, const std::string& text) {
+  LRESULT set = 0;
+  return edit && Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &set) && set;
+}
 // As the keyboard would: the text selected, then replaced by the characters (posted WM_CHAR),
 // each reported by the control as a change. Waits until the control shows the text.
-bool TypeText(HWND edit, const std::string& text);
-std::vector<std::string> ComboItems(HWND combo);
-// As a pick with the mouse: select the item, then tell the parent CBN_SELCHANGE.
-bool PickCombo(HWND combo, const std::string& item);
+inline bool TypeText(HWND edit, const std::string& text) {
+  if (!edit || !Send(edit, EM_SETSEL, 0, -1)) return false;
+  if (text.empty()) PostMessageA(edit, WM_CHAR, VK_BACK, 1);
+  for (const char c : text) PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+  return WaitUntil([&] { return GetText(edit) == text; });
+}
+// As a pick with the mouse: the item selected, then CBN_SELCHANGE told to the parent. The
+// wide form: Wine hands an ANSI caller in another process the items' UTF-16 bytes.
+inline bool PickCombo(HWND combo, const std::string& item) {
+  const std::wstring wide(item.begin(), item.end());
+  DWORD_PTR index = 0;
+  LRESULT selected = 0;
+  return combo &&
+         SendMessageTimeoutW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(wide.c_str()), SMTO_NORMAL, 10000, &index) &&
+         static_cast<LRESULT>(index) >= 0 && Send(combo, CB_SETCURSEL, index, 0, &selected) &&
+         selected == static_cast<LRESULT>(index) &&
+         Send(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+              reinterpret_cast<LPARAM>(combo));
+}
 // BM_CLICK, posted so that a modal window opened by the click does not block the driver.
-bool Click(HWND button);
+inline bool Click(HWND button) {
+  return button && PostMessageA(button, BM_CLICK, 0, 0);
+}
 // A press and release of the real mouse over the middle of the window, as the hand makes it.
-bool MouseClick(HWND window);
-// Gives the control the keyboard focus as a user's click or Tab would; the window that loses
-// it may open a message box, so the wait is bounded.
-bool MoveFocus(HWND target);
-HWND FocusedIn(HWND anyWindowOfThread);
+inline bool MouseClick(HWND window) {
+  RECT r{};
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return window && GetWindowRect(window, &r) &&
+         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2) &&
+         SendInput(2, input, sizeof(INPUT)) == 2;
+}
+// Gives the control the keyboard focus as a user's click or Tab would, from a thread of its
+// own: the window losing the focus may open a message box and wait for it to be answered.
+inline bool MoveFocus(HWND target) {
+  struct Job {
+    HWND target;
+    DWORD thread;
+  };
+  const auto focus = [](LPVOID p) -> DWORD {
+    const std::unique_ptr<Job> job(static_cast<Job*>(p));
+    if (!AttachThreadInput(GetCurrentThreadId(), job->thread, TRUE)) return 1;
+    SetFocus(job->target);
+    return !AttachThreadInput(GetCurrentThreadId(), job->thread, FALSE);
+  };
+  HANDLE t =
+      target ? CreateThread(nullptr, 0, focus,
+                            new Job{target, GetWindowThreadProcessId(target, nullptr)}, 0, nullptr)
+             : nullptr;
+  if (t) WaitForSingleObject(t, 2000);
+  return t && CloseHandle(t);
+}
 // Presses a key on the window (posted WM_KEYDOWN/WM_KEYUP), as the keyboard would.
-bool PostKey(HWND window, WPARAM virtualKey);
+inline bool PostKey(HWND window, WPARAM key) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC))
+                      << 16;
+  return PostMessageA(window, WM_KEYDOWN, key, 1 | scan) &&
+         PostMessageA(window, WM_KEYUP, key, 1 | scan | (LPARAM{3} << 30));
+}
 
 // --- Message boxes ---------------------------------------------------------------------
 struct MessageBoxSeen {
   HWND window = nullptr;
-  std::string text;
+  std::string text;  // the longest static text: the message, not the icon
 };
 // A dialog box (class #32770) of the process with the title.
-std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title,
-                                                int timeoutMs = kWaitMs);
-bool HasButton(HWND box, int id);
-bool PressButton(HWND box, int id);  // IDYES, IDNO, IDOK
+inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title,
+                                                       int timeoutMs = kWaitMs) {
+  std::optional<MessageBoxSeen> seen;
+  WaitUntil(
+      [&] {
+        for (HWND w : TopWindows(pid, "#32770")) {
+          if (seen || GetText(w) != title) continue;
+          seen = MessageBoxSeen{w, {}};
+          for (HWND c = nullptr; (c = FindWindowExA(w, c, "Static", nullptr));) {
+            if (GetText(c).size() > seen->text.size()) seen->text = GetText(c);
+          }
+        }
+        return seen.has_value();
+      },
+      timeoutMs);
+  return seen;
+}
+inline bool HasButton(HWND box, int id) {
+  return IsShown(GetDlgItem(box, id));
+}
+inline bool PressButton(HWND box, int id) {
+  return Click(GetDlgItem(box, id));
+}
 
 // --- Screenshots -----------------------------------------------------------------------
-// RD_SCREENSHOT_DIR, else "<build>\screenshots" beside the bin folder of the test program.
-std::string ScreenshotFolder();
-// Captures the window's area of the screen as a PNG; returns the file's path, or "".
-std::string SaveScreenshot(HWND window, const std::string& name);
+// The host's folder for them: RD_SCREENSHOT_DIR, else /tmp/replaydock-screenshots.
+inline std::string ScreenshotFolder() {
+  char value[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("RD_SCREENSHOT_DIR", value, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(value) : "/tmp/replaydock-screenshots";
+}
+// The window's area of the virtual display as a PNG, taken by the host's import (which Wine
+// starts from a Unix path; Z: is the host's root). Answers the host path, or "".
+inline std::string SaveScreenshot(HWND window, const std::string& name) {
+  RECT r{};
+  if (!IsWindow(window) || !GetWindowRect(window, &r) || r.right <= r.left) return {};
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  Sleep(300);  // for the window to finish painting what it has just been given
+  const std::string path = ScreenshotFolder() + "/" + name + ".png";
+  std::string local = "Z:" + path;
+  std::replace(local.begin(), local.end(), '/', '\\');
+  DeleteFileA(local.c_str());
+  const std::string crop = std::to_string(r.right - r.left) + "x" +
+                           std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" +
+                           std::to_string(r.top);
+  if (MakeFolders(ParentFolder(local))) {
+    RunTool("cmd.exe /c start /wait /unix /usr/bin/import -window root -crop " + crop +
+            " +repage " + path);
+  }
+  const auto written = [&] { return GetFileAttributesA(local.c_str()) != INVALID_FILE_ATTRIBUTES; };
+  return WaitUntil(written, 10000) ? path : std::string();
+}
 
 }  // namespace e2e

@@ -13,28 +13,61 @@ inline const std::string kSettingsKey = kAppKey + "\\Settings";
 inline const std::string kHalfLifeKey = "HKCU\\Software\\Valve\\Half-Life\\Settings";
 
 // The programs built beside the test program.
-std::string ReplaydockExe();
-std::string StandInExe();
+inline std::string ReplaydockExe() {
+  return ExeFolder() + "\\Replaydock.exe";
+}
+inline std::string StandInExe() {
+  return ExeFolder() + "\\standin_game.exe";
+}
 
-// How the stand-in game was started, one entry per start.
+// How the stand-in game was started, one entry per start, as it records them beside itself.
 struct GameStart {
-  std::string commandLine;
-  std::string workingFolder;
+  std::string commandLine, workingFolder;
 };
-std::vector<GameStart> ReadGameStarts(const std::string& gameExe);
+inline std::vector<GameStart> ReadGameStarts(const std::string& gameExe) {
+  std::vector<GameStart> starts;
+  const std::string text = ReadBytes(ParentFolder(gameExe) + "\\standin-record.txt").value_or("");
+  // Whole lines only: the last entry may still be being written.
+  for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos;
+       pos = end + 2) {
+    const std::string line = text.substr(pos, end - pos);
+    if (line.rfind("CMDLINE:", 0) == 0) starts.push_back(GameStart{line.substr(8), {}});
+    if (line.rfind("CWD:", 0) == 0 && !starts.empty()) starts.back().workingFolder = line.substr(4);
+  }
+  return starts;
+}
 // Waits for the stand-in to record `count` starts; returns what it recorded by then.
-std::vector<GameStart> WaitForGameStarts(const std::string& gameExe, std::size_t count = 1,
-                                         int timeoutMs = kWaitMs);
+inline std::vector<GameStart> WaitForGameStarts(const std::string& gameExe, std::size_t count = 1,
+                                                int timeoutMs = kWaitMs) {
+  std::vector<GameStart> starts;
+  WaitUntil(
+      [&] {
+        starts = ReadGameStarts(gameExe);
+        return starts.size() >= count && !starts.back().workingFolder.empty();
+      },
+      timeoutMs);
+  return starts;
+}
 // Copies the stand-in to gameExe (folders created) and forgets earlier starts.
-bool InstallStandIn(const std::string& gameExe);
+inline bool InstallStandIn(const std::string& gameExe) {
+  DeleteTree(ParentFolder(gameExe) + "\\standin-record.txt");
+  return CopyTo(StandInExe(), gameExe);
+}
 
 // Settings from scratch: the program's whole key removed; with firstRunDone AlreadyRun = "Yes".
-bool FreshSettings(bool firstRunDone);
-
+inline bool FreshSettings(bool firstRunDone) {
+  return RegDeleteTree(kAppKey) &&
+         (!firstRunDone || RegAddString(kSettingsKey, "AlreadyRun", "Yes"));
+}
 // Under Wine on a display without a window manager, has Wine draw the title bars itself, so
 // that screenshots show the windows whole. Programs started afterwards pick it up.
-bool LetWineDrawTitleBars();
-
-bool SameText(const std::string& a, const std::string& b);  // case-insensitive
+inline bool LetWineDrawTitleBars() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return true;
+  return RegAddString("HKCU\\Software\\Wine\\X11 Driver", "Decorated", "N");
+}
+inline bool SameText(const std::string& a, const std::string& b) {  // letter case ignored
+  return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
 
 }  // namespace e2e

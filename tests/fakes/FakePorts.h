@@ -1,4 +1,7 @@
 #pragma once
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <map>
@@ -9,26 +12,49 @@
 #include "ports/Ports.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "util/Text.h"
 
 namespace rd::fakes {
 
-// INI files kept in memory, with kernel32's private-profile semantics.
+// INI files kept in memory: names without regard to case, texts cut to the buffer, numbers
+// read from their leading digits.
 class FakeIni final : public IniFile {
  public:
   std::uint32_t GetString(const std::string& section, const std::string& entry,
                           const std::string& defaultText, char* buffer, std::uint32_t capacity,
-                          const std::string& file) override;
+                          const std::string& file) override {
+    if (capacity == 0) return 0;
+    const std::string text = Get(file, section, entry).value_or(defaultText);
+    const std::size_t n = std::min<std::size_t>(text.size(), capacity - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return static_cast<std::uint32_t>(n);
+  }
   std::uint32_t GetInt(const std::string& section, const std::string& entry,
-                       std::int32_t defaultValue, const std::string& file) override;
+                       std::int32_t defaultValue, const std::string& file) override {
+    const std::string text = Get(file, section, entry).value_or("");
+    if (text.empty()) return static_cast<std::uint32_t>(defaultValue);  // empty counts as missing
+    std::uint32_t value = 0;
+    for (std::size_t i = text[0] == '-' || text[0] == '+';
+         i < text.size() && std::isdigit(text[i] & 0xFF); ++i) {
+      value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    return text[0] == '-' ? 0u - value : value;
+  }
   bool WriteString(const std::string& section, const std::string& entry, const std::string& text,
-                   const std::string& file) override;
+                   const std::string& file) override {
+    entries_[util::ToLower(file + "|" + section + "|" + entry)] = text;
+    return true;
+  }
 
   std::optional<std::string> Get(const std::string& file, const std::string& section,
-                                 const std::string& entry) const;
+                                 const std::string& entry) const {
+    const auto it = entries_.find(util::ToLower(file + "|" + section + "|" + entry));
+    return it == entries_.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
 
  private:
-  // lower file -> lower section -> lower entry -> text
-  std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> files_;
+  std::map<std::string, std::string> entries_;  // lower "file|section|entry" -> text
 };
 
 class FakeShell final : public Shell {
@@ -36,14 +62,16 @@ class FakeShell final : public Shell {
   struct Call {
     WindowHandle owner;
     bool hasOperation;
-    std::string file;
-    std::string parameters;
-    std::string directory;
+    std::string file, parameters, directory;
     int show;
   };
   std::intptr_t Execute(WindowHandle owner, const char* operation, const std::string& file,
                         const std::string& parameters, const std::string& directory,
-                        int show) override;
+                        int show) override {
+    calls.push_back(Call{owner, operation != nullptr, file, parameters, directory, show});
+    if (sharedLog) sharedLog->push_back("shell " + file + " |" + parameters + "| in " + directory);
+    return result;
+  }
   void NotifyAssociationsChanged() override {
     ++associationNotices;
     if (sharedLog) sharedLog->push_back("shell associations changed");
@@ -59,12 +87,26 @@ class FakeShell final : public Shell {
 class FakeDialogs final : public Dialogs {
  public:
   struct Message {
-    std::string text;
-    std::string title;
+    std::string text, title;
     unsigned style;
   };
-  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override;
-  OpenResult ShowOpen(const OpenRequest& request) override;
+  int ShowMessage(const std::string& text, const std::string& title, unsigned style) override {
+    messages.push_back(Message{text, title, style});
+    if (sharedLog) sharedLog->push_back("message " + text);
+    if (whileShown) whileShown(messages.back());
+    if (answers.empty()) return (style & 0xF) == mb::YesNo ? answer::Yes : answer::OK;
+    const int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  OpenResult ShowOpen(const OpenRequest& request) override {
+    openRequests.push_back(request);
+    if (sharedLog) sharedLog->push_back("dialog " + request.title);
+    if (openResults.empty()) return OpenResult{OpenResult::Outcome::Cancelled, {}};
+    const OpenResult r = openResults.front();
+    openResults.pop_front();
+    return r;
+  }
 
   std::vector<Message> messages;
   std::vector<OpenRequest> openRequests;
@@ -85,6 +127,17 @@ class FakeProcess final : public ProcessInfo {
   NumberFormat Numbers() override { return numbers; }
   std::string ErrorText(std::uint32_t code) override {
     return "System error " + std::to_string(code) + ".";
+  }
+  // ASCII and the Latin-1 letters (é/É), enough to tell the platform's mapping from ASCII's.
+  std::string ChangeCase(const std::string& utf8, bool upper) override {
+    std::string out = upper ? util::ToUpper(utf8) : util::ToLower(utf8);
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {  // U+00C0..U+00FE but × ÷ ß ÿ
+      auto& c = reinterpret_cast<unsigned char&>(out[i + 1]);
+      if (out[i] != '\xC3' || c == 0x97 || c == 0xB7) continue;
+      if (upper && c >= 0xA0 && c <= 0xBE) c -= 0x20;
+      if (!upper && c >= 0x80 && c <= 0x9E) c += 0x20;
+    }
+    return out;
   }
   void Exit(int code) override {
     ++exitCount;
@@ -112,7 +165,12 @@ class FakeTimer final : public Timer {
   void Stop(TimerId id) override { timers_.erase(id); }
 
   // Delivers one tick to every running timer (a timer stopped meanwhile gets none).
-  void TickAll();
+  void TickAll() {
+    const auto running = timers_;  // a copy: a tick may stop its own timer
+    for (const auto& [id, tick] : running) {
+      if (timers_.count(id)) tick();
+    }
+  }
   int Running() const { return static_cast<int>(timers_.size()); }
   unsigned LastInterval() const { return lastInterval_; }
 
@@ -124,7 +182,10 @@ class FakeTimer final : public Timer {
 
 // All fakes wired into one Ports, sharing one log of the effects in order.
 struct FakePlatform {
-  FakePlatform();
+  FakePlatform() {
+    registry.sharedLog = files.sharedLog = shell.sharedLog = &log;
+    dialogs.sharedLog = process.sharedLog = &log;
+  }
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 
@@ -136,7 +197,7 @@ struct FakePlatform {
   FakeProcess process;
   FakeTimer timer;
   std::vector<std::string> log;
-  Ports ports;
+  Ports ports{registry, ini, files, shell, dialogs, process, timer, {}};
 };
 
 }  // namespace rd::fakes

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/ConfigWindow.h"
 #include "forms/Host.h"
 
 namespace rd::fakes {
@@ -44,7 +45,12 @@ class FakeViewFactory final : public ViewFactory {
     ++mainViewsCreated;
     return Make("main", MainHandle, nullptr);
   }
-  std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) override;
+  std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) override {
+    ++configViewsCreated;
+    return Make("config", MainHandle + 1, [this, &form] {
+      whileConfigOpen ? whileConfigOpen(form) : form.cmdBottom.UserClicked();
+    });
+  }
   std::unique_ptr<FormView> CreateSplashView(SplashWindow&) override {
     return Make("splash", MainHandle + 2, nullptr);
   }

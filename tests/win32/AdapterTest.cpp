@@ -1,39 +1,64 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <tuple>
 
+#include "tests/e2e/Driver.h"
+#include "util/PathHelpers.h"
+#include "util/Text.h"
 #include "win32/Win32Ports.h"
 
+// What the contract suites cannot ask of both sides: Windows' own command-line form, case
+// mapping, short names and message loops.
 namespace {
 
-using rd::win32::ArgumentText;
-
-TEST(Win32Process, TheProgramNameIsCutFromTheCommandLine) {
-  EXPECT_EQ(ArgumentText("\"C:\\Program Files\\R\\Replaydock.exe\"  \"C:\\a b.dem\""),
-            "\"C:\\a b.dem\"");
-  EXPECT_EQ(ArgumentText("Replaydock.exe C:\\a b.dem "), "C:\\a b.dem ");
-  EXPECT_EQ(ArgumentText("\"C:\\x y\\r.exe\"C:\\a.dem"), "C:\\a.dem");
-  EXPECT_EQ(ArgumentText("r.exe\t\tx"), "x");
-  for (const char* nothing : {"\"C:\\x y\\r.exe\"", "r.exe", "\"unterminated", ""})
-    EXPECT_EQ(ArgumentText(nothing), "") << nothing;
+TEST(Win32Process, TheProgramNameIsCutFromTheCommandLineAndErrorsWithoutTextGetTheirNumber) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"\"C:\\Program Files\\R\\Replaydock.exe\"  \"C:\\a b.dem\"", "\"C:\\a b.dem\""},
+      {"Replaydock.exe C:\\a b.dem ", "C:\\a b.dem "}, {"\"C:\\x y\\r.exe\"C:\\a.dem", "C:\\a.dem"},
+      {"r.exe\t\tx", "x"}, {"\"C:\\x y\\r.exe\"", ""}, {"\"unterminated", ""}, {"", ""}};
+  // clang-format on
+  for (const auto& [line, args] : cases) EXPECT_EQ(rd::win32::ArgumentText(line), args) << line;
+  EXPECT_EQ(rd::win32::Win32Process().ErrorText(0xDEAD1234u), "Error 3735884340.");
 }
 
-TEST(Win32Process, FactsAboutThisTestProgram) {
+// Every script the platform knows the case of; a script without case, and bytes that are no
+// UTF-8, keep what they are beyond ASCII.
+TEST(Win32Process, ChangeCaseMapsEveryScriptAndProperCaseUsesIt) {
+  rd::win32::Win32Process process;
+  // clang-format off
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"Été Łódź", "ÉTÉ ŁÓDŹ", "été łódź"}, {"Αθήνα Σοφία", "ΑΘΉΝΑ ΣΟΦΊΑ", "αθήνα σοφία"},
+      {"Москва", "МОСКВА", "москва"}, {"Հայաստան", "ՀԱՅԱՍՏԱՆ", "հայաստան"}, {"東京 さくら", "東京 さくら", "東京 さくら"},
+      {"ab \xC3\xFF Cd", "AB \xC3\xFF CD", "ab \xC3\xFF cd"}, {"", "", ""}};
+  // clang-format on
+  for (const auto& [text, upper, lower] : cases) {
+    EXPECT_EQ(process.ChangeCase(text, true), upper) << text;
+    EXPECT_EQ(process.ChangeCase(text, false), lower) << text;
+  }
+  EXPECT_EQ(rd::util::ProperCase(process, "αθήνα МОСКВА հայաստան 東京"),
+            "Αθήνα Москва Հայաստան 東京");
+}
+
+TEST(Win32FileSystem, AShortPathComesBackLongAndProperCased) {
+  char temp[MAX_PATH] = {}, longTemp[MAX_PATH] = {}, shortPath[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  ASSERT_GT(GetLongPathNameA(temp, longTemp, MAX_PATH), 0u);
+  const std::string tail = "Replaydock Long Folder " + std::to_string(GetCurrentProcessId()) +
+                           "\\A Long Demo File.dm_66";
+  const std::string file = longTemp + tail, folder = e2e::ParentFolder(file);
+  ASSERT_TRUE(e2e::MakeFolders(folder) && e2e::WriteBytes(file, ""));
+  ASSERT_GT(GetShortPathNameA(file.c_str(), shortPath, MAX_PATH), 0u);
+  ASSERT_EQ(std::string(shortPath).find("Long Demo"), std::string::npos) << "8.3 names are off";
   rd::win32::Win32Platform platform;
-  EXPECT_EQ(platform.process.ExeBaseName(), "win32_tests");
-  // It carries no version resource.
-  const rd::ProgramVersion v = platform.process.Version();
-  EXPECT_EQ(std::tie(v.major, v.minor, v.revision), std::make_tuple(0, 0, 0));
-  EXPECT_EQ(platform.process.ErrorText(0xDEAD1234u), "Error 3735884340.");
-}
-
-TEST(Win32Dialogs, FiltersBecomeNulSeparatedLists) {
-  static const char expected[] = "Demos\0*.dem;*.dm_66\0All\0*.*\0";  // and its own NUL
-  EXPECT_EQ(rd::win32::FilterForDialog("Demos|*.dem;*.dm_66|All|*.*"),
-            std::string(expected, sizeof expected));
+  const std::string result =
+      rd::PathHelpers::GetLongPath(platform.ports, rd::util::ToLower(shortPath));
+  EXPECT_TRUE(rd::util::EqualsNoCase(result, file)) << result;
+  EXPECT_EQ(result.substr(0, 2) + result.substr(result.size() - tail.size()),
+            rd::util::ToUpper(file.substr(0, 2)) + tail);
+  e2e::DeleteTree(folder);
 }
 
 // A message box runs its own message loop; the thread timer must tick inside it.
@@ -42,14 +67,10 @@ TEST(Win32Timer, TicksArriveWhileAMessageBoxIsOpen) {
   int ticks = 0;
   const std::string title = "Timer test " + std::to_string(GetCurrentProcessId());
   const rd::TimerId id = platform.timer.Start(10, [&] {
-    if (++ticks != 3) return;
-    const HWND box = FindWindowA("#32770", title.c_str());
-    if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+    if (++ticks == 3) PostMessageA(FindWindowA("#32770", title.c_str()), WM_COMMAND, IDOK, 0);
   });
-  ASSERT_NE(id, 0u);
-  const int answer = platform.dialogs.ShowMessage("Closes itself", title, rd::mb::OK);
+  EXPECT_EQ(platform.dialogs.ShowMessage("Closes itself", title, rd::mb::OK), rd::answer::OK);
   platform.timer.Stop(id);
-  EXPECT_EQ(answer, rd::answer::OK);
   EXPECT_GE(ticks, 3);
 }
 

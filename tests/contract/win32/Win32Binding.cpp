@@ -2,155 +2,86 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
-#include "win32/Win32Ports.h"
 #include "tests/contract/Binding.h"
+#include "win32/Win32Ports.h"
 
 namespace rd::contract {
 namespace {
 
 constexpr const char* kKeyParent = "Software\\Replaydock Contract";
 
-std::string Unique() {
-  static int counter = 0;
-  return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-         std::to_string(++counter);
-}
-
-// Sets the attributes asked for and checks that the file system kept them.
-void Apply(const std::string& path, EntryAttributes a, DWORD base) {
-  const DWORD wanted = (a.hidden ? FILE_ATTRIBUTE_HIDDEN : 0u) |
-                       (a.system ? FILE_ATTRIBUTE_SYSTEM : 0u) |
-                       (a.readOnly ? FILE_ATTRIBUTE_READONLY : 0u);
-  if (!wanted) return;
-  SetFileAttributesA(path.c_str(), wanted | base);
-  const DWORD got = GetFileAttributesA(path.c_str());
-  if (got == INVALID_FILE_ATTRIBUTES || (got & wanted) != wanted) {
-    ADD_FAILURE() << "the file system did not keep the attributes of " << path;
-  }
-}
-
 // Everything through real Win32 calls, in a folder and a key of this run's own.
 class Win32Binding final : public Binding {
  public:
-  Win32Binding() : key_(std::string(kKeyParent) + "\\Run " + Unique()) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS) {
-      ADD_FAILURE() << "cannot create HKCU\\" << key_;
-    }
-    RegCloseKey(key);
-    char temp[MAX_PATH] = {};
-    char longTemp[MAX_PATH] = {};
+  Win32Binding() {
+    static int counter = 0;
+    const std::string unique =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    key = std::string(kKeyParent) + "\\Run " + unique;
+    char temp[MAX_PATH] = {}, longTemp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    // The temporary folder may be given in its short form; the tests compare long names.
-    if (!GetLongPathNameA(temp, longTemp, MAX_PATH)) lstrcpyA(longTemp, temp);
-    folder_ = std::string(longTemp) + "rd contract " + Unique();
-    if (!CreateDirectoryA(folder_.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << folder_;
+    GetLongPathNameA(temp, longTemp, MAX_PATH);  // the tests compare long names
+    folder = std::string(longTemp) + "rd contract " + unique;
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS ||
+        !CreateDirectoryA(folder.c_str(), nullptr)) {
+      ADD_FAILURE() << "cannot create HKCU\\" << key << " or " << folder;
+    }
+    RegCloseKey(handle);
   }
   ~Win32Binding() override {
-    RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);  // only goes when no other run is in it
-    // Read-only files would stay.
     std::error_code ec;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_, ec)) {
-      SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
+      SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only ones
     }
-    std::filesystem::remove_all(folder_, ec);
+    std::filesystem::remove_all(folder, ec);
   }
-
   Ports& ports() override { return platform_.ports; }
-
-  std::string ScratchKey() override { return key_; }
-
-  void PutValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
-                const std::vector<std::uint8_t>& data) override {
-    // advapi32 counts a terminator the caller left out when one follows the data; a byte
-    // that is none keeps the value exactly as given.
-    std::vector<std::uint8_t> bytes = data;
-    bytes.push_back(0xFF);
-    if (RegSetKeyValueA(HKEY_CURRENT_USER, keyPath.c_str(), name.c_str(), type, bytes.data(),
-                        static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
-      ADD_FAILURE() << "cannot set " << keyPath << "\\" << name;
-    }
-  }
-
-  std::string ScratchFolder() override { return folder_; }
-
-  void PutFile(const std::string& path, const std::string& content,
-               EntryAttributes attributes) override {
+  void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {
     if (!(std::ofstream(path, std::ios::binary) << content))
       ADD_FAILURE() << "cannot write " << path;
-    Apply(path, attributes, 0);
+    Apply(path, a);
   }
-
-  void PutFolder(const std::string& path, EntryAttributes attributes) override {
+  void PutFolder(const std::string& path, EntryAttributes a) override {
     if (!CreateDirectoryA(path.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << path;
-    Apply(path, attributes, FILE_ATTRIBUTE_DIRECTORY);
+    Apply(path, a);
   }
-
-  std::string PutWithShortName(const std::string& path, bool folder) override {
-    folder ? PutFolder(path, {}) : PutFile(path, "", {});
-    char shortPath[MAX_PATH] = {};
-    if (!GetShortPathNameA(path.c_str(), shortPath, MAX_PATH)) return {};
-    const std::string s = shortPath;
-    return s.substr(s.find_last_of('\\') + 1);
-  }
-
-  std::optional<std::string> Content(const std::string& path) override {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
   std::string MissingDrive() override {
-    const DWORD drives = GetLogicalDrives();
-    for (char letter = 'Q'; letter <= 'Y'; ++letter) {
-      if (!(drives & (1u << (letter - 'A')))) return std::string(1, letter) + ":";
-    }
-    ADD_FAILURE() << "every drive letter is taken";
-    return "Z:";
+    char letter = 'Q';
+    while (letter < 'Z' && (GetLogicalDrives() & (1u << (letter - 'A')))) ++letter;
+    return std::string(1, letter) + ":";
   }
-
-  bool ReadOnlyIsProtected() override {
-    // An administrator under Wine (root) writes over read-only files regardless.
-    const std::string probe = folder_ + "\\read-only probe";
-    PutFile(probe, "", {.readOnly = true});
-    const HANDLE file =
-        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool refused = file == INVALID_HANDLE_VALUE;
-    if (!refused) CloseHandle(file);
-    SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(probe.c_str());
-    return refused;
-  }
-
-  void ArrangeOwnExecutable() override {}
-  void ArrangeShellMiss() override {}
-
   bool PumpUntil(const std::function<bool()>& done) override {
-    for (int i = 0; i < 100000 && !done(); ++i) {
-      MSG msg;
-      if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      } else if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) == WAIT_TIMEOUT) {
-        break;  // nothing is going to arrive
-      }
+    for (MSG msg; !done() && MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) !=
+                                 WAIT_TIMEOUT;) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     return done();
   }
 
  private:
+  static void Apply(const std::string& path, EntryAttributes a) {
+    const DWORD wanted = (a.hidden ? FILE_ATTRIBUTE_HIDDEN : 0u) |
+                         (a.system ? FILE_ATTRIBUTE_SYSTEM : 0u) |
+                         (a.readOnly ? FILE_ATTRIBUTE_READONLY : 0u);
+    if (wanted && !SetFileAttributesA(path.c_str(), GetFileAttributesA(path.c_str()) | wanted)) {
+      ADD_FAILURE() << "the file system did not take the attributes of " << path;
+    }
+  }
+
   win32::Win32Platform platform_;
-  std::string key_;
-  std::string folder_;
 };
 
 }  // namespace
 
-std::unique_ptr<Binding> MakeBinding() { return std::make_unique<Win32Binding>(); }
+std::unique_ptr<Binding> MakeBinding() {
+  return std::make_unique<Win32Binding>();
+}
 
 }  // namespace rd::contract

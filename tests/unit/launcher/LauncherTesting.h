@@ -11,14 +11,12 @@
 #include "launcher/MainWindow.h"
 #include "tests/fakes/FakePorts.h"
 
-// What the launcher's tests share: the game names, the texts the user is shown, our own
-// settings in the fake registry and a main window on the fake platform.
+// What the presenters' tests share: the game names, the texts the user is shown (each
+// written here once), our own settings in the fake registry and a main window on the fakes.
 namespace rd::launcher_tests {
 
-inline constexpr const char* kHL = "Half-Life";
-inline constexpr const char* kQ3 = "Quake 3 Arena";
-inline constexpr const char* kRTCW = "Return To Castle Wolfenstein";
-
+inline constexpr const char *kHL = "Half-Life", *kQ3 = "Quake 3 Arena",
+                            *kRTCW = "Return To Castle Wolfenstein";
 inline constexpr const char* kNoDemo = "You must select a demo file to play first";
 inline constexpr const char* kDemoMissing =
     "The specified demo file does not exist. Please select a valid file and try again.";
@@ -29,11 +27,17 @@ inline constexpr const char* kFirstRunQuestion =
 inline constexpr const char* kFirstRunNote =
     "Replaydock will now open up the configuration window to allow you to configure program "
     "locations";
-
+inline constexpr const char* kNoProgram =
+    "The specified program does not exist. Please select the correct executable.";
+inline constexpr const char* kRegisterQuestion =
+    "Are you sure you wish to associate Replaydock with all the demo types it supports?";
+inline constexpr const char *kRegistered = "File types registered!",
+                            *kNotRegistered = "The file types could not be registered.";
 inline std::string CopyFailed(const std::string& staged) {
   return "The demo could not be copied to " + staged +
          ". Please check the game's location and mod, then try again.";
 }
+
 inline void Store(fakes::FakePlatform& fp, std::string_view name, const std::string& text) {
   fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey), std::string(name),
                       text);
@@ -51,8 +55,8 @@ struct RecordingHost final : AppHost {
   void HideMain() override { fp.log.push_back("hide main"); }
   void EndProgram() override { fp.process.Exit(0); }
   void ShowConfigModal() override { fp.log.push_back("config"); }
-  void CloseConfig() override {}
-  void HandOver() override {}
+  void CloseConfig() override { fp.log.push_back("close config"); }
+  void HandOver() override { fp.log.push_back("hand over"); }
   fakes::FakePlatform& fp;
 };
 
@@ -60,7 +64,6 @@ struct RecordingHost final : AppHost {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() { Store(fp, catalogue::AlreadyRunValue, "Yes"); }
-
   MainWindow& Load() {
     form = std::make_unique<MainWindow>(fp.ports, host);
     form->Form_Load();
@@ -71,7 +74,6 @@ class WindowTest : public ::testing::Test {
     const auto& items = box.Items();
     box.UserSelected(static_cast<int>(std::find(items.begin(), items.end(), text) - items.begin()));
   }
-
   fakes::FakePlatform fp;
   RecordingHost host{fp};
   std::unique_ptr<MainWindow> form;

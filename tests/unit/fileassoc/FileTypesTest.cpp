@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "fileassoc/AssociateDemoTypes.h"
+#include "fileassoc/FileTypes.h"
+#include "tests/fakes/FakePorts.h"
+
+namespace rd::FileTypes {
+namespace {
+
+using Op = fakes::FakeRegistry::Op;
+using Texts = std::vector<std::string>;
+using Arrange = std::function<void(fakes::FakePlatform&)>;
+
+const std::string kExe = "C:\\Program Files\\Replaydock\\Replaydock.exe";
+const std::string kCommand = "RD.Demo\\shell\\Open\\command", kUser = "Software\\Classes\\";
+const std::string kNoKey = "An error occured while attempting to to create a registery key.";
+const std::string kNoAccess = "An error occured while attempting to access the registery.";
+const std::string kNoValue = "An error occured while attempting to set key default value.";
+
+// The same cases with the message switch on and off.
+class Assoc : public ::testing::TestWithParam<bool> {
+ protected:
+  bool Register(const Arrange& arrange, const std::string& extension, const std::string& exe = kExe,
+                const std::string& extra = "", bool writeIcon = true,
+                const std::string& icon = "") {
+    fp = std::make_unique<fakes::FakePlatform>();
+    fp->files.AddFile(kExe);
+    arrange(*fp);
+    return CreateFileAssociation(fp->ports, extension, "RD.Demo", "Replaydock Demo", "Open", exe,
+                                 extra, writeIcon, icon, GetParam());
+  }
+  Texts Calls(const std::string& kind) const {  // the registry calls of a kind, in order
+    Texts out;
+    for (const std::string& line : fp->registry.Calls()) {
+      if (line.rfind(kind, 0) == 0) out.push_back(line);
+    }
+    return out;
+  }
+  Texts Shown(const Texts& texts) const {  // each a critical OK box of this module, if shown
+    Texts out;
+    for (const auto& m : fp->dialogs.messages) {
+      EXPECT_EQ(m.title + std::to_string(m.style), MessageTitle + std::to_string(mb::IconCritical));
+      out.push_back(m.text);
+    }
+    EXPECT_EQ(out, GetParam() ? texts : Texts{});
+    return out;
+  }
+  std::string Text(const std::string& key, RegKey root = regroot::ClassesRoot) const {
+    return fp->registry.GetText(root, key, "").value_or("<absent>");
+  }
+  std::unique_ptr<fakes::FakePlatform> fp;
+};
+INSTANTIATE_TEST_SUITE_P(Switch, Assoc, ::testing::Bool());
+
+// Keys before values; the command quoted, so that a path with spaces cannot be taken for a
+// shorter program's; an extension another program held is taken over.
+TEST_P(Assoc, WritesKeysThenValuesWithAQuotedCommandAndTrimmedArgumentsAndIcon) {
+  const auto taken = [](auto& p) {
+    p.registry.PutText(regroot::ClassesRoot, ".dem", "", "Other.Demo");
+  };
+  EXPECT_TRUE(Register(taken, "dem", kExe, "  -play  "));
+  EXPECT_EQ(Calls("create "), (Texts{"create HKCR\\.dem", "create HKCR\\" + kCommand,
+                                     "create HKCR\\RD.Demo\\DefaultIcon"}));
+  EXPECT_EQ(Calls("set "),
+            (Texts{"set HKCR\\RD.Demo\\DefaultIcon\\(default)", "set HKCR\\.dem\\(default)",
+                   "set HKCR\\RD.Demo\\(default)", "set HKCR\\" + kCommand + "\\(default)"}));
+  EXPECT_EQ(fp->registry.Get(regroot::ClassesRoot, ".dem", "")->data,
+            (std::vector<std::uint8_t>{'R', 'D', '.', 'D', 'e', 'm', 'o', 0}));
+  EXPECT_EQ(Text("RD.Demo") + "|" + Text(kCommand) + "|" + Text("RD.Demo\\DefaultIcon"),
+            "Replaydock Demo|\"" + kExe + "\" -play %1|" + kExe + ",0");
+  EXPECT_TRUE(LastError() == 0 && LastWroteAnything() && fp->registry.OpenHandles() == 0);
+  Shown({});
+  EXPECT_TRUE(Register([](auto&) {}, ".dem", kExe, "\t-x", true, "  C:\\Icons\\demo.ico,2  "));
+  EXPECT_EQ(Text(kCommand) + "|" + Text("RD.Demo\\DefaultIcon"),
+            "\"" + kExe + "\" \t-x %1|C:\\Icons\\demo.ico,2");
+  EXPECT_TRUE(Register([](auto&) {}, ".dem", kExe, "", false, "C:\\Icons\\demo.ico"));
+  EXPECT_EQ(Calls("create ").size() + Calls("set ").size(), 5u);  // no icon's key nor value
+}
+
+TEST_P(Assoc, AnUnusableExecutableOrExtensionStopsBeforeAnyWrite) {
+  const auto lost = [](const std::string& e) {
+    return "An error occured while attempting to create the file extension '" + e + "'.";
+  };
+  const auto odd = [](auto& p) {
+    p.files.AddFolder("C:\\Games\\folder.exe"), p.files.AddDrive('E', false);
+  };
+  // A path the file system cannot examine is unexpected; the message names the extension as
+  // formed so far. Only the added dot is exempt from the forbidden characters.
+  // clang-format off
+  std::vector<std::tuple<std::string, std::string, std::int32_t, std::string>> cases = {
+      {".dem", "C:\\Games\\missing.exe", 2, "The application path 'C:\\Games\\missing.exe' cannot be found."},
+      {".dem", "C:\\Games\\folder.exe", 2, "The application path 'C:\\Games\\folder.exe' cannot be found."},
+      {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")},
+      {".dm_57", "E:\\quake3.exe", 21, lost(".dm_57")}};
+  // clang-format on
+  for (const char c : std::string("\\/:*?<>|\"")) {
+    cases.push_back({std::string("dm.") + c, kExe, 123,
+                     std::string("The file extension '.dm.") + c +
+                         "' contains an illegal char (\\/:*?<>|\")."});
+  }
+  for (const auto& [extension, exe, code, message] : cases) {
+    EXPECT_FALSE(Register(odd, extension, exe)) << extension << " " << exe;
+    EXPECT_TRUE(LastError() == code && !LastWroteAnything() && fp->registry.Calls().empty())
+        << extension;
+    Shown({message});
+  }
+}
+
+// A failed key step warns and the association goes on below HKEY_CLASSES_ROOT: a key that
+// could not be created cannot be opened for its value either; the extension's key refused
+// for another reason than rights gets no second try.
+TEST_P(Assoc, AFailedStepWarnsAndTheAssociationGoesOn) {
+  // clang-format off
+  const std::tuple<Op, int, std::int32_t, Texts> cases[] = {
+      {Op::Create, 1, 1450, {kNoKey, kNoAccess}}, {Op::Create, 0, 1450, {kNoKey, kNoAccess}},
+      {Op::Open, 1, 2, {kNoAccess}}, {Op::Set, 2, 5, {kNoValue}}};
+  // clang-format on
+  for (const auto& [op, skip, code, messages] : cases) {
+    EXPECT_TRUE(Register([&](auto& p) { p.registry.FailNext(op, code, skip); }, ".dem"));
+    EXPECT_EQ(LastError(), code);
+    Shown(messages);
+    EXPECT_EQ(Calls("open ").back(), "open HKCR\\" + kCommand);  // the last step was still tried
+    EXPECT_TRUE(fp->registry.Keys(regroot::CurrentUser).empty() && fp->registry.OpenHandles() == 0);
+  }
+  // The key routines follow the switch of the last association: a value is only ever set in
+  // a key that exists, with the six specific rights asked for.
+  EXPECT_FALSE(SetKeyDefaultValue(fp->ports, regroot::ClassesRoot, "NoSuch.Key", "x"));
+  EXPECT_EQ(fp->registry.LastAccess(), regaccess::AllSpecific);
+  Shown({kNoValue, kNoAccess});
+}
+
+// A standard user may not write HKEY_CLASSES_ROOT: the per-user classes take the whole
+// association, never half of it, without a word. When those are refused too the failure is
+// reported, and a key there already still takes its value.
+TEST_P(Assoc, ARefusedClassesRootSendsTheWholeAssociationToThePerUserClasses) {
+  const Arrange refused = [](auto& p) { p.registry.FailUnder(Op::Create, "HKCR", 5); };
+  EXPECT_TRUE(Register(refused, ".dem", kExe, " -x "));
+  EXPECT_EQ(Text(kUser + kCommand, regroot::CurrentUser), "\"" + kExe + "\" -x %1");
+  EXPECT_TRUE(Register([](auto& p) { p.registry.FailNext(Op::Create, 5, 1); }, ".dem"));
+  EXPECT_EQ(Calls("set "), (Texts{"set HKCU\\" + kUser + "RD.Demo\\DefaultIcon\\(default)",
+                                  "set HKCU\\" + kUser + ".dem\\(default)",
+                                  "set HKCU\\" + kUser + "RD.Demo\\(default)",
+                                  "set HKCU\\" + kUser + kCommand + "\\(default)"}));
+  EXPECT_EQ(LastError(), 0);
+  Shown({});
+  EXPECT_TRUE(Register(
+      [&](auto& p) {
+        p.registry.PutText(regroot::CurrentUser, kUser + ".dem", "", "Other.Demo");
+        refused(p);
+        p.registry.FailUnder(Op::Create, "HKCU", 5);
+      },
+      ".dem"));
+  EXPECT_EQ(LastError(), 5);
+  EXPECT_EQ(Text(kUser + ".dem", regroot::CurrentUser), "RD.Demo");
+  EXPECT_EQ(fp->registry.OpenHandles(), 0);
+}
+
+// The three types, silently, in their order; the answer true only when everything was
+// written, with the first failure's code; the shell told once, after the last write.
+TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
+  // clang-format off
+  const std::tuple<Arrange, bool, std::int32_t, bool> cases[] = {
+      {[](auto&) {}, true, 0, true}, {[](auto& p) { p.registry.FailUnder(Op::Create, "HKCR", 5); }, true, 0, true},
+      {[](auto& p) { p.process.exeBaseName = "Replaydock.scr"; }, false, 2, false},
+      {[](auto& p) { p.registry.FailUnder(Op::Set, "HKCR", 5); }, false, 5, true},
+      {[](auto& p) { p.registry.FailNext(Op::Set, 1450, 0); p.registry.FailNext(Op::Set, 5, 7); }, false, 1450, true},
+      {[](auto& p) { p.registry.FailUnder(Op::Create, "HKCR", 5); p.registry.FailUnder(Op::Create, "HKCU", 5); },
+       false, 5, false}};
+  // clang-format on
+  for (const auto& [arrange, allWritten, error, told] : cases) {
+    fakes::FakePlatform fp;
+    fp.files.AddFile(kExe);
+    arrange(fp);
+    const PathHelpers::AssociationResult result = PathHelpers::AssociateDemoTypes(fp.ports);
+    EXPECT_EQ(std::tuple(result.allWritten, result.error), std::tuple(allWritten, error));
+    EXPECT_EQ(fp.shell.associationNotices, told ? 1 : 0);
+    EXPECT_EQ(told, !fp.log.empty() && fp.log.back() == "shell associations changed");
+    EXPECT_EQ(fp.registry.KeyExists(regroot::ClassesRoot, ".dm_66") ||
+                  fp.registry.KeyExists(regroot::CurrentUser, kUser + ".dm_66"),
+              told);  // none stops the rest
+    EXPECT_TRUE(fp.dialogs.messages.empty() && fp.registry.OpenHandles() == 0);
+    if (allWritten && !error) {
+      // The three first types, then the later versions'.
+      Texts order;
+      for (const char* ext : {"dem", "dm_57", "dm_66", "dm_58", "dm_59", "dm_60", "dm_67", "dm_68"}) {
+        order.push_back(std::string("create HKCR\\.") + ext);
+      }
+      Texts made;
+      for (const auto& c : fp.registry.Calls()) {
+        if (c.rfind("create HKCR\\.d", 0) == 0) made.push_back(c);
+      }
+      EXPECT_EQ(made, order);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rd::FileTypes
