@@ -111,7 +111,9 @@ TEST(E2e, PlayStagesTheDemoAndStartsEachGameWithItsCommandLine) {
     ExpectPlayed(app, main, c.exe, c.arguments);
     EXPECT_EQ(ReadBytes(ParentFolder(c.exe) + "\\" + c.staged), bytes) << "staged demo differs";
   }
-  for (const auto& [value, data] : {std::pair{"EngineModeW", "0x320"}, {"EngineModeH", "0x258"}}) {
+  // The engine reads ScreenWidth/ScreenHeight; the older pair stays for whatever reads it.
+  for (const auto& [value, data] : {std::pair{"EngineModeW", "0x320"}, {"EngineModeH", "0x258"},
+                                    {"ScreenWidth", "0x320"}, {"ScreenHeight", "0x258"}}) {
     const auto v = RegQuery(kHalfLifeKey, value);
     EXPECT_EQ(v ? v->type + " " + v->data : "none", std::string("REG_DWORD ") + data) << value;
   }
