@@ -63,6 +63,13 @@ std::optional<std::uint32_t> FakeFileSystem::Call(Op op, const std::string& line
 }
 
 FakeFileSystem::Parsed FakeFileSystem::Parse(const std::string& path, bool allowWildcards) const {
+  // A path of any length goes, but no name of over 255 characters nor path of over 32767.
+  std::size_t name = 0, length = 0;
+  for (const char c : path) {
+    if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;  // inside a UTF-8 letter
+    name = c == '\\' || c == '/' ? 0 : name + 1;
+    if (name > 255 || ++length > 32767) return {winerr::FilenameTooLong};
+  }
   if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
     return {path.rfind("\\\\", 0) == 0 ? static_cast<std::uint32_t>(winerr::PathNotFound)
                                        : kInvalidName};
@@ -171,7 +178,8 @@ std::uint32_t FakeFileSystem::Transfer(const std::string& from, const std::strin
   if (d.code) return d.code;
   const auto dst = entries_.find(d.full);
   const bool dstTaken = dst != entries_.end();
-  if (src->second.folder || (dstTaken && (dst->second.folder || dst->second.attributes.readOnly))) {
+  if (src->second.folder || (move && src->second.attributes.readOnly) ||
+      (dstTaken && (dst->second.folder || dst->second.attributes.readOnly))) {
     return winerr::AccessDenied;
   }
   // A copy is a plain new file; a moved one keeps what it was.

@@ -53,12 +53,13 @@ class Win32Binding final : public Binding {
   ~Win32Binding() override {
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);  // only goes when no other run is in it
-    // Read-only files would stay.
+    // Read-only files would stay; paths past 259 characters go only in the \\?\ form.
     std::error_code ec;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_, ec)) {
-      SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    const std::filesystem::path root(L"\\\\?\\" + std::wstring(folder_.begin(), folder_.end()));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec)) {
+      SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    std::filesystem::remove_all(folder_, ec);
+    std::filesystem::remove_all(root, ec);
   }
 
   Ports& ports() override { return platform_.ports; }

@@ -104,6 +104,7 @@ TEST_P(Launches, StageTheDemoAndStartTheGameOrSayWhyNot) {
 }
 
 const std::string kHLTemp = "C:\\Sierra\\Half-Life\\cstrike\\~replaydock.dem.tmp";
+const std::string kHLOld = "C:\\Sierra\\Half-Life\\cstrike\\~replaydock.dem.old";
 const std::string kQ3Demos = "E:\\Q3\\baseq3\\Demos";
 const std::string kRTCWDemos = "C:\\RTCW\\Main\\Demos";
 const std::vector<std::string> kNotThere{"hide main", Message(kDemoMissing), "show main"};
@@ -115,14 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
         Launch{{"HalfLifeReplacesTheEarlierStagedDemo", "D:\\Demos\\match.dem", kHL, "cstrike",
                 "-0.5", "800x600", nullptr, kStagedHL, "HLDEMO"},
                {"hide main", "fs copy D:\\Demos\\match.dem -> " + kHLTemp,
+                "fs move " + std::string(kStagedHL) + " -> " + kHLOld,
                 "fs move " + kHLTemp + " -> " + kStagedHL,
                 "shell C:\\Sierra\\Half-Life\\hl.exe | -game cstrike -console -toconsole "
                 "+playdemo replaydock -0.5| in C:\\Sierra\\Half-Life",
-                "exit"}},
+                "fs delete " + kHLOld, "exit"}},
         Launch{{"HalfLifeWithoutAModStagesBesideTheExecutable", "D:\\Demos\\match.dem", kHL, "",
                 "quick", "Default", nullptr, "C:\\Sierra\\Half-Life\\replaydock.dem", "HLDEMO"},
                {"hide main",
                 "fs copy D:\\Demos\\match.dem -> C:\\Sierra\\Half-Life\\\\~replaydock.dem.tmp",
+                "fs move C:\\Sierra\\Half-Life\\\\replaydock.dem -> "
+                "C:\\Sierra\\Half-Life\\\\~replaydock.dem.old",
                 "fs move C:\\Sierra\\Half-Life\\\\~replaydock.dem.tmp -> "
                 "C:\\Sierra\\Half-Life\\\\replaydock.dem",
                 "shell C:\\Sierra\\Half-Life\\hl.exe | -console -toconsole +playdemo "
@@ -133,6 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
              "Default", "E:\\Q3\\quake3.exe", "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "Q3DEMO"},
             {"hide main", "fs mkdir " + kQ3Demos,
              "fs copy D:\\Demos\\duel.dm_66 -> " + kQ3Demos + "\\~replaydock.dm_66.tmp",
+             "fs move " + kQ3Demos + "\\replaydock.dm_66 -> " + kQ3Demos + "\\~replaydock.dm_66.old",
              "fs move " + kQ3Demos + "\\~replaydock.dm_66.tmp -> " + kQ3Demos +
                  "\\replaydock.dm_66",
              "shell E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3", "exit"}},
@@ -142,6 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
              "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\Main\\Demos\\replaydock.dm_57", "WOLFDEMO"},
             {"hide main", "fs mkdir " + kRTCWDemos,
              "fs copy D:\\Demos\\base.dm_57 -> " + kRTCWDemos + "\\~replaydock.dm_57.tmp",
+             "fs move " + kRTCWDemos + "\\replaydock.dm_57 -> " + kRTCWDemos +
+                 "\\~replaydock.dm_57.old",
              "fs move " + kRTCWDemos + "\\~replaydock.dm_57.tmp -> " + kRTCWDemos +
                  "\\replaydock.dm_57",
              "shell C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW", "exit"}},
