@@ -78,7 +78,9 @@ struct Figures {
   // The spread of the round by round ratios, which a busy machine moves far less than the times.
   std::pair<double, double> Spread() const {
     std::vector<double> r;
-    for (std::size_t i = 0; i < ours.size() && i < floor.size(); ++i) r.push_back(floor[i] / ours[i]);
+    for (std::size_t i = 0; i < ours.size() && i < floor.size(); ++i) {
+      r.push_back(floor[i] / ours[i]);
+    }
     std::sort(r.begin(), r.end());
     return r.empty() ? std::pair{0.0, 0.0} : std::pair{r.front(), r.back()};
   }

@@ -152,8 +152,8 @@ std::uint32_t MoveOtherwise(std::uint32_t code, const wchar_t* from, const wchar
 // costs least below a few megabytes: a larger one is fresh memory to fault in.
 std::uint32_t CopyOpen(const wchar_t* from, const wchar_t* to, HANDLE& out) {
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const HANDLE in =
-      CreateFileW(from, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE in = CreateFileW(from, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (in == INVALID_HANDLE_VALUE) return Outcome(FALSE);
   std::uint32_t code = 0;
   LARGE_INTEGER size{};

@@ -66,7 +66,8 @@ ProgramVersion Win32Process::Version() {
       SystemFunction<decltype(&GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
   static const auto infoBlock =
       SystemFunction<decltype(&GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
-  static const auto query = SystemFunction<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
+  static const auto query =
+      SystemFunction<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
   if (!infoSize || !infoBlock || !query) return {};
   const std::string path = ModulePath();
   DWORD ignored = 0;

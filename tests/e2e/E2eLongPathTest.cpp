@@ -1,6 +1,5 @@
 // A demo at a path past Windows' classic limit of 259 characters, end to end: named on the
 // command line, shown in its long form, its game chosen, staged and played.
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +23,8 @@ TEST(LongPathE2e, ADemoAtA300CharacterPathIsShownLongStagedAndPlayed) {
   ASSERT_TRUE(InstallGame(game, "baseq3", "Q3APath"));
   std::string folder = root;
   while (folder.size() < 250) folder += "\\A Folder Of Demos Far Below The Drive";
-  const std::string demo = folder + "\\Round " + std::string(299 - folder.size() - 12, '1') + ".dm_66";
+  const std::string demo =
+      folder + "\\Round " + std::string(299 - folder.size() - 12, '1') + ".dm_66";
   ASSERT_EQ(demo.size(), 300u);
   std::filesystem::create_directories(Long(folder));
   const std::string bytes = SampleDemoBytes(50000, 3);
@@ -32,7 +32,7 @@ TEST(LongPathE2e, ADemoAtA300CharacterPathIsShownLongStagedAndPlayed) {
   ASSERT_TRUE(std::filesystem::is_regular_file(Long(demo)));
 
   std::string typed = demo;
-  std::transform(typed.begin(), typed.end(), typed.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : typed) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   Process app;
   HWND main = StartToMainWindow(app, ReplaydockExe(), Quoted(typed));
   ASSERT_TRUE(main) << "no main window";

@@ -137,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
              "Default", "E:\\Q3\\quake3.exe", "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "Q3DEMO"},
             {"hide main", "fs mkdir " + kQ3Demos,
              "fs copy D:\\Demos\\duel.dm_66 -> " + kQ3Demos + "\\~replaydock.dm_66.tmp",
-             "fs move " + kQ3Demos + "\\replaydock.dm_66 -> " + kQ3Demos + "\\~replaydock.dm_66.old",
+             "fs move " + kQ3Demos + "\\replaydock.dm_66 -> " + kQ3Demos +
+                 "\\~replaydock.dm_66.old",
              "fs move " + kQ3Demos + "\\~replaydock.dm_66.tmp -> " + kQ3Demos +
                  "\\replaydock.dm_66",
              "shell E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3", "exit"}},
