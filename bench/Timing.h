@@ -6,15 +6,20 @@
 
 namespace bench {
 
-inline double NowMs() {
+// A QueryPerformanceCounter reading, of this process or another, in milliseconds.
+inline double TicksToMs(long long ticks) {
   static const double perMs = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     return static_cast<double>(f.QuadPart) / 1000.0;
   }();
+  return static_cast<double>(ticks) / perMs;
+}
+
+inline double NowMs() {
   LARGE_INTEGER t;
   QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / perMs;
+  return TicksToMs(t.QuadPart);
 }
 
 inline double Median(std::vector<double> v) {

@@ -2,8 +2,10 @@
 
 #include "fileassoc/AssociateDemoTypes.h"
 #include "launcher/GameCatalogue.h"
+#include "ports/WinErrors.h"
 #include "settings/SettingsStore.h"
 #include "util/Text.h"
+#include "util/PathHelpers.h"
 
 namespace rd {
 namespace {
@@ -83,7 +85,12 @@ void ConfigWindow::txtLocation_Validate(bool& cancel) {
   cancel = false;
   const FindResult found = ports_.files.FindFile(txtLocation.Text());
   OfferFound(found.status == FindStatus::Found);
-  if (found.status != FindStatus::Found) {
+  if (found.error == winerr::FilenameTooLong || PathHelpers::TooLongToStart(txtLocation.Text())) {
+    ports_.dialogs.ShowMessage(
+        PathHelpers::TooLongText("the specified program", txtLocation.Text(),
+                                 "Please select an executable with a shorter path."),
+        AppTitle, mb::OK | mb::IconCritical);
+  } else if (found.status != FindStatus::Found) {
     ports_.dialogs.ShowMessage(
         "The specified program does not exist. Please select the correct executable.", AppTitle,
         mb::OK | mb::IconCritical);
@@ -110,7 +117,11 @@ void ConfigWindow::cmdRegister_Click() {
     return;
   }
   std::string text = "The file types could not be registered.";
-  if (result.error != 0) {
+  if (result.error == winerr::FilenameTooLong) {
+    text = PathHelpers::TooLongText("Replaydock", PathHelpers::ProgramPath(ports_),
+                                    "Please move the program to a shorter path, then register "
+                                    "the file types again.");
+  } else if (result.error != 0) {
     text += "\n\n";
     text += ports_.process.ErrorText(static_cast<std::uint32_t>(result.error));
   }

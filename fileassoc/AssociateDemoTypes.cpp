@@ -2,14 +2,21 @@
 
 #include "fileassoc/FileTypes.h"
 #include "launcher/GameCatalogue.h"
+#include "ports/WinErrors.h"
+#include "util/PathHelpers.h"
 
 namespace rd::PathHelpers {
 
+std::string ProgramPath(Ports& ports) {
+  return ports.process.ExeFolder() + "\\" + ports.process.ExeBaseName() + ".exe";
+}
+
 AssociationResult AssociateDemoTypes(Ports& ports) {
   AssociationResult result{true, 0};
+  if (TooLongToStart(ProgramPath(ports))) return {false, winerr::FilenameTooLong};
   bool wroteAnything = false;
   for (const std::string_view extension : catalogue::RegistrationOrder()) {
-    const std::string exe = ports.process.ExeFolder() + "\\" + ports.process.ExeBaseName() + ".exe";
+    const std::string exe = ProgramPath(ports);
     const bool done = FileTypes::CreateFileAssociation(
         ports, std::string(extension), std::string(catalogue::ProgId),
         std::string(catalogue::FileTypeDescription), std::string(catalogue::OpenVerb), exe, "",

@@ -5,6 +5,7 @@
 #include "launcher/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
 #include "launcher/Startup.h"
+#include "ports/WinErrors.h"
 #include "settings/SettingsStore.h"
 #include "util/Numeric.h"
 #include "util/Text.h"
@@ -262,8 +263,14 @@ void MainWindow::Play() {
                             SettingValue(size.width));
   }
 
-  if (ports_.files.FindFile(demo).status != FindStatus::Found) {
-    ports_.dialogs.ShowMessage(kDemoMissing, AppTitle, kErrorStyle);
+  const FindResult found = ports_.files.FindFile(demo);
+  if (found.status != FindStatus::Found) {
+    ports_.dialogs.ShowMessage(
+        found.error == winerr::FilenameTooLong
+            ? PathHelpers::TooLongText("the demo file", demo,
+                                       "Please move the demo to a shorter path and try again.")
+            : kDemoMissing,
+        AppTitle, kErrorStyle);
     host_.ShowMain();
     return;
   }
@@ -281,9 +288,14 @@ void MainWindow::Play() {
   const play::StageResult staged =
       play::StageDemo(ports_, *game, PathHelpers::GetParentFolder(program), mod, demo);
   if (!staged.staged) {
-    std::string text = "The demo could not be copied to " + staged.stagedPath +
-                       ". Please check the game's location and mod, then try again.";
-    if (staged.error != 0) text += "\n\n" + ports_.process.ErrorText(staged.error);
+    constexpr const char* kAdvice = "Please check the game's location and mod, then try again.";
+    std::string text;
+    if (staged.error == winerr::FilenameTooLong) {
+      text = PathHelpers::TooLongText("the staged demo", staged.stagedPath, kAdvice);
+    } else {
+      text = "The demo could not be copied to " + staged.stagedPath + ". " + kAdvice;
+      if (staged.error != 0) text += "\n\n" + ports_.process.ErrorText(staged.error);
+    }
     ports_.dialogs.ShowMessage(text, AppTitle, kErrorStyle);
     host_.ShowMain();
     return;
@@ -293,6 +305,7 @@ void MainWindow::Play() {
       PathHelpers::RunProgram(ports_, program,
                               catalogue::Parameters(*game, mod, cboSpeed.Text(),
                                                     catalogue::StagedExtension(*game, demo)));
+  play::ReleasePrevious(ports_, staged);
   if (started <= 32) {
     ports_.dialogs.ShowMessage(
         "The game could not be started: " + program +

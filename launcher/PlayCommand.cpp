@@ -45,7 +45,16 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
 
   const std::string temporary = folder + "\\~" + catalogue::StagedName(game, extension) + ".tmp";
   std::uint32_t code = ports.files.Copy(demoPath, temporary);
-  if (code == 0) code = ports.files.Move(temporary, result.stagedPath);
+  if (code == 0) {
+    const std::string previous = folder + "\\~" + std::string(game.stagedName) + ".old";
+    if (ports.files.Move(result.stagedPath, previous) == 0) result.previous = previous;
+    code = ports.files.Move(temporary, result.stagedPath);
+    if (code != 0 && !result.previous.empty()) {
+      // Put back where the game looks; failing that it stays aside, but it stays.
+      ports.files.Move(previous, result.stagedPath);
+      result.previous.clear();
+    }
+  }
   if (code != 0) {
     // Whatever part of the copy was written must not stay behind.
     ports.files.Remove(temporary);
@@ -59,6 +68,10 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
     if (other != extension) ports.files.Remove(catalogue::StagedPath(game, exeFolder, mod, other));
   }
   return result;
+}
+
+void ReleasePrevious(Ports& ports, const StageResult& staged) {
+  if (!staged.previous.empty()) ports.files.Remove(staged.previous);
 }
 
 Resolution ParseResolution(std::string_view text) {

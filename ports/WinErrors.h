@@ -19,6 +19,7 @@ inline constexpr std::int32_t FileExists = 80;
 inline constexpr std::int32_t InvalidParameter = 87;
 inline constexpr std::int32_t DiskFull = 112;
 inline constexpr std::int32_t InvalidName = 123;
+inline constexpr std::int32_t FilenameTooLong = 206;  // a path or a name too long for Windows
 inline constexpr std::int32_t AlreadyExists = 183;
 inline constexpr std::int32_t MoreData = 234;
 inline constexpr std::int32_t NoMoreItems = 259;

@@ -42,6 +42,20 @@ std::string GetLongPath(Ports& ports, const std::string& path) {
   return result;
 }
 
+bool TooLongToStart(std::string_view program) {
+  std::size_t characters = 0;
+  for (const char c : program) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;  // UTF-8 lead bytes
+  }
+  return characters >= 260;
+}
+
+std::string TooLongText(std::string_view what, std::string_view path, std::string_view advice) {
+  std::string text = "The path of ";
+  text.append(what).append(" is too long for Windows: ").append(path).append(". ");
+  return text.append(advice);
+}
+
 std::string ShellErrorText(Ports& ports, std::intptr_t result) {
   switch (result) {
     case 0:

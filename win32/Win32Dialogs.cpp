@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/FormWindow.h"
+#include "win32/SystemLibrary.h"
 
 namespace rd::win32 {
 namespace {
@@ -36,6 +37,15 @@ int Win32Dialogs::ShowMessage(const std::string& text, const std::string& title,
 }
 
 OpenResult Win32Dialogs::ShowOpen(const OpenRequest& request) {
+  static const auto getOpenFileName =
+      SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  static const auto extendedError =
+      SystemFunction<decltype(&CommDlgExtendedError)>("comdlg32.dll", "CommDlgExtendedError");
+  OpenResult result;
+  if (!getOpenFileName || !extendedError) {
+    result.outcome = OpenResult::Outcome::Failed;
+    return result;
+  }
   // Room for a long path that the user types or picks.
   std::vector<char> file(32 * 1024, '\0');
   std::memcpy(file.data(), request.fileName.data(),
@@ -53,12 +63,11 @@ OpenResult Win32Dialogs::ShowOpen(const OpenRequest& request) {
   ofn.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 
-  OpenResult result;
-  if (GetOpenFileNameA(&ofn)) {
+  if (getOpenFileName(&ofn)) {
     result.outcome = OpenResult::Outcome::Chosen;
     result.path = file.data();
   } else {
-    result.outcome = CommDlgExtendedError() == 0 ? OpenResult::Outcome::Cancelled
+    result.outcome = extendedError() == 0 ? OpenResult::Outcome::Cancelled
                                                  : OpenResult::Outcome::Failed;
   }
   return result;

@@ -4,16 +4,70 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace rd::win32 {
 namespace {
 
-bool Counts(const WIN32_FIND_DATAA& data, bool foldersToo) {
+constexpr std::size_t kMaxName = 255;          // one name in a path, as the file systems allow
+constexpr std::size_t kMaxLongPath = 32767;    // a whole path in the \\?\ form
+constexpr std::size_t kPlainLimit = MAX_PATH - 12;  // CreateDirectoryW's, the lowest limit
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), n, nullptr, nullptr);
+  narrow.pop_back();
+  return narrow;
+}
+
+// A path as the wide functions take it. Short paths go as they are, with all of Windows'
+// usual rules; from the length on where some function would refuse the plain form, the
+// full path in the \\?\ form, which takes any length whatever the system's long-path
+// setting. Nothing when the path is too long even for that.
+std::optional<std::wstring> SystemPath(const std::string& path) {
+  std::wstring wide = Wide(path);
+  std::size_t name = 0;
+  for (const wchar_t c : wide) {
+    name = (c == L'\\' || c == L'/') ? 0 : name + 1;
+    if (name > kMaxName) return std::nullopt;
+  }
+  if (wide.size() < kPlainLimit) return wide;
+  std::wstring full = wide;
+  if (wide.rfind(L"\\\\?\\", 0) != 0) {
+    const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (need == 0) return wide;  // the call itself will say what is wrong with it
+    full.assign(need, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), need, full.data(), nullptr));
+    if (full.rfind(L"\\\\.\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) {
+      full.replace(0, 2, L"\\\\?\\UNC\\");
+    } else {
+      full.insert(0, L"\\\\?\\");
+    }
+  }
+  if (full.size() > kMaxLongPath) return std::nullopt;
+  return full;
+}
+
+bool Counts(const WIN32_FIND_DATAW& data, bool foldersToo) {
   const DWORD a = data.dwFileAttributes;
   if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return false;
   if (a & FILE_ATTRIBUTE_DIRECTORY) {
     if (!foldersToo) return false;
-    if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) {
+    if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) {
       return false;
     }
   }
@@ -27,8 +81,10 @@ bool IsMiss(DWORD error) {
 
 FindResult Find(const std::string& pattern, bool foldersToo) {
   if (pattern.empty()) return {};
-  WIN32_FIND_DATAA data{};
-  const HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  const std::optional<std::wstring> path = SystemPath(pattern);
+  if (!path) return {FindStatus::Error, {}, ERROR_FILENAME_EXCED_RANGE};
+  WIN32_FIND_DATAW data{};
+  const HANDLE search = FindFirstFileW(path->c_str(), &data);
   if (search == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (IsMiss(error)) return {};
@@ -37,10 +93,10 @@ FindResult Find(const std::string& pattern, bool foldersToo) {
   FindResult result;
   for (;;) {
     if (Counts(data, foldersToo)) {
-      result = {FindStatus::Found, data.cFileName, 0};
+      result = {FindStatus::Found, Narrow(data.cFileName), 0};
       break;
     }
-    if (!FindNextFileA(search, &data)) {
+    if (!FindNextFileW(search, &data)) {
       const DWORD error = GetLastError();
       if (!IsMiss(error)) result = {FindStatus::Error, {}, error};
       break;
@@ -52,6 +108,86 @@ FindResult Find(const std::string& pattern, bool foldersToo) {
 
 std::uint32_t Outcome(BOOL ok) { return ok ? 0u : static_cast<std::uint32_t>(GetLastError()); }
 
+// Runs call with the system form of each path, or answers that one is too long for Windows.
+template <typename Call>
+std::uint32_t WithPaths(const std::string& path, Call call) {
+  const std::optional<std::wstring> wide = SystemPath(path);
+  return wide ? call(wide->c_str()) : ERROR_FILENAME_EXCED_RANGE;
+}
+template <typename Call>
+std::uint32_t WithPaths(const std::string& from, const std::string& to, Call call) {
+  const std::optional<std::wstring> a = SystemPath(from), b = SystemPath(to);
+  return a && b ? call(a->c_str(), b->c_str()) : ERROR_FILENAME_EXCED_RANGE;
+}
+
+// Read-only files are not moved, replaced or removed; nor are folders.
+bool Protected(const wchar_t* path) {
+  const DWORD attributes = GetFileAttributesW(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+// Renames the open file, replacing the target. Wine would replace even a read-only one.
+std::uint32_t RenameOpen(HANDLE file, const wchar_t* to) {
+  if (Protected(to)) return ERROR_ACCESS_DENIED;
+  const std::size_t bytes = std::wcslen(to) * sizeof(wchar_t);
+  std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  info->ReplaceIfExists = TRUE;
+  info->FileNameLength = static_cast<DWORD>(bytes);
+  std::memcpy(info->FileName, to, bytes);
+  return Outcome(
+      SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())));
+}
+
+// Another drive: MoveFileEx copies where a rename cannot go. Systems that take no path in
+// the rename's own request refuse it as invalid.
+std::uint32_t MoveOtherwise(std::uint32_t code, const wchar_t* from, const wchar_t* to) {
+  if (code != ERROR_NOT_SAME_DEVICE && code != ERROR_INVALID_PARAMETER) return code;
+  return Outcome(MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+}
+
+// Copies into a new or emptied file, which stays open for the caller; the copy is an
+// ordinary writable file with the source's time of last writing. Under Wine a 64 KB block
+// costs least below a few megabytes: a larger one is fresh memory to fault in.
+std::uint32_t CopyOpen(const wchar_t* from, const wchar_t* to, HANDLE& out) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const HANDLE in = CreateFileW(from, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+  std::uint32_t code = 0;
+  LARGE_INTEGER size{};
+  FILETIME written{};
+  if (!GetFileSizeEx(in, &size) || !GetFileTime(in, nullptr, nullptr, &written)) {
+    code = Outcome(FALSE);
+  } else {
+    out = CreateFileW(to, GENERIC_WRITE | DELETE, share, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (out == INVALID_HANDLE_VALUE) code = Outcome(FALSE);
+  }
+  if (code == 0) {
+    const DWORD block = size.QuadPart > (16 << 20) ? (1 << 20) : (64 << 10);
+    const std::unique_ptr<char[]> buffer(new char[block]);
+    for (;;) {
+      DWORD got = 0, put = 0;
+      if (!ReadFile(in, buffer.get(), block, &got, nullptr)) {
+        code = Outcome(FALSE);
+        break;
+      }
+      if (got == 0) break;
+      // A short write is retried: the next one says why it fails (the disk full, say).
+      for (DWORD done = 0; code == 0 && done < got; done += put) {
+        if (!WriteFile(out, buffer.get() + done, got - done, &put, nullptr)) code = Outcome(FALSE);
+        if (code == 0 && put == 0) code = ERROR_DISK_FULL;
+      }
+      if (code != 0) break;
+    }
+    if (code == 0) code = Outcome(SetFileTime(out, nullptr, nullptr, &written));
+  }
+  CloseHandle(in);
+  return code;
+}
+
 }  // namespace
 
 FindResult Win32FileSystem::FindFile(const std::string& pattern) { return Find(pattern, false); }
@@ -59,69 +195,105 @@ FindResult Win32FileSystem::FindFile(const std::string& pattern) { return Find(p
 FindResult Win32FileSystem::FindEntry(const std::string& pattern) { return Find(pattern, true); }
 
 std::uint32_t Win32FileSystem::MakeFolder(const std::string& path) {
-  return Outcome(CreateDirectoryA(path.c_str(), nullptr));
+  return WithPaths(path, [](const wchar_t* p) { return Outcome(CreateDirectoryW(p, nullptr)); });
+}
+
+Win32FileSystem::~Win32FileSystem() { CloseCopy(); }
+
+void Win32FileSystem::CloseCopy() {
+  if (copy_) CloseHandle(copy_);
+  copy_ = nullptr;
+  copyPath_.clear();
 }
 
 std::uint32_t Win32FileSystem::Copy(const std::string& from, const std::string& to) {
-  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return Outcome(FALSE);
-  // CopyFileA carries the read-only mark over, and a read-only staged demo would block
-  // every later launch of its game.
-  const DWORD attributes = GetFileAttributesA(to.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return Outcome(SetFileAttributesA(to.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}));
-  }
-  return 0;
+  CloseCopy();
+  return WithPaths(from, to, [&](const wchar_t* source, const wchar_t* target) {
+    HANDLE out = INVALID_HANDLE_VALUE;
+    const std::uint32_t code = CopyOpen(source, target, out);
+    if (out != INVALID_HANDLE_VALUE) {
+      if (code != 0) {
+        CloseHandle(out);
+      } else {
+        copy_ = out;
+        copyPath_ = target;
+      }
+    }
+    return code;
+  });
 }
 
 std::uint32_t Win32FileSystem::Move(const std::string& from, const std::string& to) {
-  return Outcome(
-      MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  return WithPaths(from, to, [&](const wchar_t* source, const wchar_t* target) {
+    std::uint32_t code = 0;
+    if (copy_ && copyPath_ == source) {
+      code = RenameOpen(copy_, target);
+      CloseCopy();
+    } else if (Protected(source)) {
+      return static_cast<std::uint32_t>(ERROR_ACCESS_DENIED);
+    } else {
+      const HANDLE file = CreateFileW(source, DELETE | SYNCHRONIZE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+      if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+      code = RenameOpen(file, target);
+      CloseHandle(file);
+    }
+    return MoveOtherwise(code, source, target);
+  });
 }
 
 std::uint32_t Win32FileSystem::Remove(const std::string& path) {
-  return Outcome(DeleteFileA(path.c_str()));
+  return WithPaths(path, [&](const wchar_t* p) {
+    if (copy_ && copyPath_ == p) CloseCopy();
+    return Outcome(DeleteFileW(p));
+  });
 }
 
 std::uint32_t Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
                                          std::size_t count, std::string& bytes) {
   bytes.clear();
-  // Others may keep the demo open, even for writing: a game still recording it, say.
-  const HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
-  std::uint32_t code = 0;
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
-    code = Outcome(FALSE);
-  } else {
-    bytes.resize(count);
-    std::size_t done = 0;
-    while (done < count) {
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-      DWORD got = 0;
-      if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
-        code = Outcome(FALSE);
-        break;
+  return WithPaths(path, [&](const wchar_t* p) {
+    // Others may keep the demo open, even for writing: a game still recording it, say.
+    const HANDLE file =
+        CreateFileW(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+    std::uint32_t code = 0;
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+      code = Outcome(FALSE);
+    } else {
+      bytes.resize(count);
+      std::size_t done = 0;
+      while (done < count) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
+          code = Outcome(FALSE);
+          break;
+        }
+        if (got == 0) break;
+        done += got;
       }
-      if (got == 0) break;
-      done += got;
+      bytes.resize(code ? 0 : done);
     }
-    bytes.resize(code ? 0 : done);
-  }
-  CloseHandle(file);
-  return code;
+    CloseHandle(file);
+    return code;
+  });
 }
 
 std::uint32_t Win32FileSystem::Facts(const std::string& path, FileFacts& facts) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return Outcome(FALSE);
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-  facts.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-  facts.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                    data.ftLastWriteTime.dwLowDateTime;
-  return 0;
+  return WithPaths(path, [&](const wchar_t* p) -> std::uint32_t {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(p, GetFileExInfoStandard, &data)) return Outcome(FALSE);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
+    facts.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    facts.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    return 0;
+  });
 }
 
 }  // namespace rd::win32

@@ -1,10 +1,17 @@
 #pragma once
+#include <string>
+
 #include "ports/FileSystem.h"
 
 namespace rd::win32 {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  Win32FileSystem() = default;
+  Win32FileSystem(const Win32FileSystem&) = delete;
+  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+  ~Win32FileSystem() override;
+
   FindResult FindFile(const std::string& pattern) override;
   FindResult FindEntry(const std::string& pattern) override;
   std::uint32_t MakeFolder(const std::string& path) override;
@@ -14,6 +21,14 @@ class Win32FileSystem final : public FileSystem {
   std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count,
                           std::string& bytes) override;
   std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
+
+ private:
+  void CloseCopy();
+
+  // The file the last Copy wrote stays open until it is moved (renamed on this handle, which
+  // under Wine saves as much time as the rename itself takes), removed or copied over.
+  void* copy_ = nullptr;
+  std::wstring copyPath_;
 };
 
 }  // namespace rd::win32

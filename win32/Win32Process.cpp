@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/Text.h"
+#include "win32/SystemLibrary.h"
 
 namespace rd::win32 {
 namespace {
@@ -62,16 +63,23 @@ std::string Win32Process::ExeBaseName() {
 }
 
 ProgramVersion Win32Process::Version() {
+  static const auto infoSize =
+      SystemFunction<decltype(&GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+  static const auto infoBlock =
+      SystemFunction<decltype(&GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+  static const auto query =
+      SystemFunction<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
+  if (!infoSize || !infoBlock || !query) return {};
   const std::string path = ModulePath();
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const DWORD size = infoSize(path.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+  if (!infoBlock(path.c_str(), 0, size, block.data())) return {};
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
   char root[] = "\\";
-  if (!VerQueryValueA(block.data(), root, reinterpret_cast<void**>(&info), &length) || !info ||
+  if (!query(block.data(), root, reinterpret_cast<void**>(&info), &length) || !info ||
       length < sizeof(VS_FIXEDFILEINFO)) {
     return {};
   }

@@ -160,6 +160,13 @@ class FakeFileSystem final : public FileSystem {
   }
 
   Parsed Parse(const std::string& path, bool wildcards) const {
+    // A path of any length goes, but no name of over 255 characters nor path of over 32767.
+    std::size_t name = 0, length = 0;
+    for (const char c : path) {
+      if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;  // inside a UTF-8 letter
+      name = c == '\\' || c == '/' ? 0 : name + 1;
+      if (name > 255 || ++length > 32767) return {winerr::FilenameTooLong};
+    }
     if (path.size() < 2 || path[1] != ':' || Upper(path[0]) < 'A' || Upper(path[0]) > 'Z') {
       return {path.rfind("\\\\", 0) == 0 ? kNoPath : kBadName};
     }
@@ -234,7 +241,11 @@ class FakeFileSystem final : public FileSystem {
     const auto line = (move ? "move " : "copy ") + from + " -> " + to;
     if (auto failed = Call(move ? Op::Move : Op::Copy, line, code ? code : d.code)) return *failed;
     const auto dst = entries_.find(d.key);
-    if (dst != entries_.end() && dst->second.folder) return winerr::AccessDenied;
+    const bool dstLocked =
+        dst != entries_.end() && (dst->second.folder || dst->second.attributes.readOnly);
+    if (dstLocked || (move && src->attributes.readOnly)) {
+      return winerr::AccessDenied;
+    }
     // A copy is a plain new file; a moved one keeps what it was.
     Entry e = move ? *src : Entry{{}, false, {}, src->content, ++clock_};
     e.name = dst != entries_.end() ? dst->second.name : d.leaf;

@@ -36,11 +36,13 @@ class Win32Binding final : public Binding {
     RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kKeyParent);  // only goes when no other run is in it
+    // Read-only files would stay; paths past 259 characters go only in the \\?\ form.
     std::error_code ec;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder, ec)) {
-      SetFileAttributesA(e.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only ones
+    const std::filesystem::path root(L"\\\\?\\" + std::wstring(folder.begin(), folder.end()));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root, ec)) {
+      SetFileAttributesW(e.path().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    std::filesystem::remove_all(folder, ec);
+    std::filesystem::remove_all(root, ec);
   }
   Ports& ports() override { return platform_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {

@@ -135,7 +135,13 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
           const std::string staged(g.staged), folder = staged.substr(0, staged.rfind('\\'));
           const bool launched = w.fp.process.exitCount == 1;
           EXPECT_EQ(w.fp.files.Content(staged), launched ? "NEW" : "OLD");
-          EXPECT_EQ(w.fp.files.List(folder), Texts{staged.substr(folder.size() + 1)});
+          const std::string name = staged.substr(folder.size() + 1);
+          Texts left = w.fp.files.List(folder);
+          // The copy set aside stays only when removing it, after the start, failed.
+          if (launched && fault.call == "delete " + folder + "\\~" + name + ".old") {
+            std::erase(left, "~" + name + ".old");
+          }
+          EXPECT_EQ(left, Texts{name});
           const Texts errors = w.Messages(mb::IconCritical);
           EXPECT_EQ(w.fp.shell.calls.size() + errors.size(), 1u) << "a launch or why not";
           if (launched) {

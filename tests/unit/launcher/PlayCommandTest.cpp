@@ -129,6 +129,8 @@ TEST_F(Play, StagingCopiesToATemporaryFileAndRenamesItOverTheStagedName) {
   EXPECT_EQ(fp.log,
             (Texts{"hide main", "fs mkdir C:\\RTCW\\Main\\Demos",
                    "fs copy D:\\Demos\\base.dm_57 -> " + demos + "~replaydock.dm_57.tmp",
+                   // The copy staged before is set aside (here there is none), not freed now.
+                   "fs move " + demos + "replaydock.dm_57 -> " + demos + "~replaydock.dm_57.old",
                    "fs move " + demos + "~replaydock.dm_57.tmp -> " + demos + "replaydock.dm_57",
                    // The engine plays the first of its extensions it finds: stale copies go.
                    "fs delete " + demos + "replaydock.dm_58", "fs delete " + demos + "replaydock.dm_59",
