@@ -161,17 +161,6 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
   }
 }
 
-TEST(Faults, FirstRunWithRegistration) {
-  ForEveryFailure([](World& w) { Store(w.fp, catalogue::AlreadyRunValue, "No"); },
-                  [](World& w) { w.Start(); },
-                  [](World& w, const Fault&) {
-                    // However the registration went: the same two boxes, in order.
-                    EXPECT_EQ(w.Messages(), (Texts{kFirstRunQuestion, kFirstRunNote}));
-                    EXPECT_EQ(w.views.configViewsCreated, 1);
-                    EXPECT_EQ(w.fp.process.exitCount, 0);
-                  });
-}
-
 // The registration answers whether everything was written, and the window says so: the
 // three types share one file type, so a failed write may be made good by the next type's,
 // and the answer may then be more cautious than the result, never more hopeful.
