@@ -1,17 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "config/ConfigWindow.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 class ConfigWindowTest : public ::testing::Test {
  protected:
@@ -94,4 +87,4 @@ TEST_F(ConfigWindowTest, RegisterAsksFirstAndReportsWhatHappenedAndDoneOnlyClose
 }
 
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests

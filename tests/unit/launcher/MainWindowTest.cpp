@@ -1,19 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "config/ConfigWindow.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 class MainWindowTest : public WindowTest {
  protected:
@@ -179,7 +172,6 @@ std::string Corpus(const char* name) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-
 // The content picks the game where the name names another; a demo naming no mod keeps the
 // game's last one, one that cannot be read says why, a file that is no demo says nothing.
 // Typed, a demo is read once the text names it and again only when it changed; a drop of a
@@ -212,4 +204,4 @@ TEST_F(WindowTest, ADemoBringsItsGameModAndLineAndIsReadOnlyWhenNew) {
 }
 
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests

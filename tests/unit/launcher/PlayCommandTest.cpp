@@ -1,12 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 const std::string kStagedHL = "C:\\Sierra\\Half-Life\\cstrike\\replaydock.dem";
 
@@ -143,4 +138,4 @@ TEST_F(Play, AModThatIsNoFolderNameOrAGameThatDoesNotStartSaysWhy) {
 }
 
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests
