@@ -1,25 +1,17 @@
-#include <gtest/gtest.h>
-
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "config/ConfigWindow.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 class ConfigWindowTest : public ::testing::Test {
  protected:
   ConfigWindowTest() { form.Form_Load(); }
-  Texts Boxes() {  // the boxes shown since the last call: text|style, each with our title
+  Texts Boxes() {  // the boxes shown since the last call: title|text|style
     Texts out;
-    for (const auto& m : fp.dialogs.messages)
-      out.push_back(m.title + "|" + m.text + "|" + std::to_string(m.style));
+    for (const auto& m : fp.dialogs.messages) out.push_back(m.title + "|" + m.text + "|" + std::to_string(m.style));
     fp.dialogs.messages.clear();
     return out;
   }
@@ -59,11 +51,9 @@ TEST_F(ConfigWindowTest, EachGamesLocationIsShownStoredAsTypedOrChosenAndDefault
 TEST_F(ConfigWindowTest, LeavingTheBoxWarnsAboutAnythingButAnExistingFileAndNeverRefuses) {
   fp.files.AddFile("C:\\Games\\hl.exe");
   // Text, whether the lookup fails, whether it warns.
-  const std::tuple<std::string, bool, bool> cases[] = {{"C:\\Games\\missing.exe", false, true},
-                                                       {"C:\\Games", false, true},
-                                                       {"C:\\bad|name.exe", false, true},
-                                                       {"C:\\Games\\hl.exe", true, true},
-                                                       {"C:\\Games\\hl.exe", false, false}};
+  const std::tuple<std::string, bool, bool> cases[] = {
+      {"C:\\Games\\missing.exe", false, true}, {"C:\\Games", false, true}, {"C:\\bad|name.exe", false, true},
+      {"C:\\Games\\hl.exe", true, true}, {"C:\\Games\\hl.exe", false, false}};
   for (const auto& [text, failLookup, warns] : cases) {
     form.txtLocation.UserEdited(text);
     if (failLookup) fp.files.FailNext(fakes::FakeFileSystem::Op::FindFile, 1117);
@@ -76,26 +66,25 @@ TEST_F(ConfigWindowTest, LeavingTheBoxWarnsAboutAnythingButAnExistingFileAndNeve
 
 TEST_F(ConfigWindowTest, RegisterAsksFirstAndReportsWhatHappenedAndDoneOnlyCloses) {
   const std::string ask = Box(kRegisterQuestion, mb::YesNo | mb::IconQuestion);
-  const auto failed = [&](int code) {
-    return Box(kNotRegistered + ("\n\nSystem error " + std::to_string(code) + "."),
-               mb::OK | mb::IconCritical);
-  };
+  const std::string failed = std::string(kNotRegistered) + "\n\nSystem error ";
   fp.dialogs.answers.push_back(answer::No);
-  form.cmdRegister.UserClicked();
-  EXPECT_EQ(Boxes(), Texts{ask});
-  form.cmdRegister.UserClicked();  // the box answers Yes, but there is no executable of that name
-  EXPECT_EQ(Boxes(), (Texts{ask, failed(2)}));
-  fp.files.AddFile("C:\\Program Files\\Replaydock\\Replaydock.exe");
-  form.cmdRegister.UserClicked();
-  EXPECT_EQ(Boxes(), (Texts{ask, Box(kRegistered, mb::OK | mb::IconInformation)}));
-  fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCR", 5);
-  fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCU\\Software\\Classes", 5);
-  form.cmdRegister.UserClicked();
-  EXPECT_EQ(Boxes(), (Texts{ask, failed(5)}));
+  Texts seen;
+  for (int i = 0; i < 4; ++i) {  // No; Yes, no such program; Yes; Yes, no key can be made
+    if (i == 2) fp.files.AddFile("C:\\Program Files\\Replaydock\\Replaydock.exe");
+    if (i == 3) {
+      fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCR", 5);
+      fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCU\\Software\\Classes", 5);
+    }
+    form.cmdRegister.UserClicked();
+    for (const std::string& box : Boxes()) seen.push_back(box);
+  }
+  EXPECT_EQ(seen, (Texts{ask, ask, Box(failed + "2.", mb::OK | mb::IconCritical), ask,
+                         Box(kRegistered, mb::OK | mb::IconInformation), ask,
+                         Box(failed + "5.", mb::OK | mb::IconCritical)}));
   fp.log.clear();
   form.cmdBottom.UserClicked();
   EXPECT_EQ(fp.log, Texts{"close config"});
 }
 
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests

@@ -3,23 +3,16 @@
 // every registry key it opened, must end or leave a window on screen, and must say what the
 // behaviour promises (or stay silent).
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "launcher/Startup.h"
 #include "tests/fakes/FakeViews.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 struct Installed {
   const char *game, *demo, *exe, *staged;
@@ -89,31 +82,26 @@ void ForEveryFailure(const Scenario& setup, const Scenario& scenario,
     }
   }
   if (made[7]) faults.push_back({"copy half", 7, -1});
-  // A refused registry sends the registration to the per-user classes; a damaged one not.
-  for (const std::int32_t registryCode : {winerr::AccessDenied, 1009}) {
-    for (const Fault& fault : faults) {
-      if (fault.kind >= 4 && registryCode != winerr::AccessDenied) continue;
-      SCOPED_TRACE("failing " + fault.call + " with " + std::to_string(registryCode));
-      World w;
-      setup(w);
-      if (fault.skip < 0) w.fp.files.FailCopyHalfway(112);
-      if (fault.kind < 4)
-        w.fp.registry.FailNext(fakes::FakeRegistry::Op(fault.kind), registryCode, fault.skip);
-      if (fault.kind >= 4 && fault.skip >= 0) {
-        w.fp.files.FailNext(fakes::FakeFileSystem::Op(fault.kind - 4), kKinds[fault.kind].second,
-                            fault.skip);
-      }
-      EXPECT_NO_THROW(scenario(w));
-      EXPECT_EQ(w.fp.registry.OpenHandles(), 0);
-      // Ending is fine; a hidden main window alone is not.
-      const auto shown = std::find_if(w.fp.log.rbegin(), w.fp.log.rend(), [](const auto& l) {
-        return l == "show main" || l == "hide main" || l == "close main";
-      });
-      EXPECT_TRUE(w.fp.process.exitCount == 1 ||
-                  (shown != w.fp.log.rend() && *shown == "show main"));
-      for (const auto& m : w.fp.dialogs.messages) EXPECT_EQ(m.title, AppTitle) << m.text;
-      check(w, fault);
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE("failing " + fault.call);
+    World w;
+    setup(w);
+    if (fault.skip < 0) w.fp.files.FailCopyHalfway(112);
+    if (fault.kind < 4) w.fp.registry.FailNext(fakes::FakeRegistry::Op(fault.kind), 5, fault.skip);
+    if (fault.kind >= 4 && fault.skip >= 0) {
+      w.fp.files.FailNext(fakes::FakeFileSystem::Op(fault.kind - 4), kKinds[fault.kind].second,
+                          fault.skip);
     }
+    EXPECT_NO_THROW(scenario(w));
+    EXPECT_EQ(w.fp.registry.OpenHandles(), 0);
+    // Ending is fine; a hidden main window alone is not.
+    const auto shown = std::find_if(w.fp.log.rbegin(), w.fp.log.rend(), [](const auto& l) {
+      return l == "show main" || l == "hide main" || l == "close main";
+    });
+    EXPECT_TRUE(w.fp.process.exitCount == 1 ||
+                (shown != w.fp.log.rend() && *shown == "show main"));
+    for (const auto& m : w.fp.dialogs.messages) EXPECT_EQ(m.title, AppTitle) << m.text;
+    check(w, fault);
   }
 }
 
@@ -161,56 +149,5 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
   }
 }
 
-TEST(Faults, FirstRunWithRegistration) {
-  ForEveryFailure([](World& w) { Store(w.fp, catalogue::AlreadyRunValue, "No"); },
-                  [](World& w) { w.Start(); },
-                  [](World& w, const Fault&) {
-                    // However the registration went: the same two boxes, in order.
-                    EXPECT_EQ(w.Messages(), (Texts{kFirstRunQuestion, kFirstRunNote}));
-                    EXPECT_EQ(w.views.configViewsCreated, 1);
-                    EXPECT_EQ(w.fp.process.exitCount, 0);
-                  });
-}
-
-// The registration answers whether everything was written, and the window says so: the
-// three types share one file type, so a failed write may be made good by the next type's,
-// and the answer may then be more cautious than the result, never more hopeful.
-TEST(Faults, ConfigurationChangesAndRegistration) {
-  const std::string typed = "C:\\Program Files\\Quake III Arena\\quake3.exe";
-  const auto scenario = [&](World& w) {
-    w.views.whileConfigOpen = [&](ConfigWindow& form) {
-      form.cboGame.UserSelected(1);
-      form.txtLocation.UserEdited(typed);
-      form.txtLocation.UserLeaving();
-      form.cmdRegister.UserClicked();
-      form.cmdBottom.UserClicked();
-    };
-    w.Start().cmdBottom_Click(1);
-  };
-  ForEveryFailure(
-      [](World&) {}, scenario,
-      [&](World& w, const Fault& fault) {
-        const Texts texts = w.Messages();
-        // Leaving the location box warns only when its own lookup failed.
-        EXPECT_EQ(std::count(texts.begin(), texts.end(), kNoProgram),
-                  fault.call == "findfile " + typed);
-        const auto& reg = w.fp.registry;
-        for (const char* ext : {".dem", ".dm_57", ".dm_66"}) {
-          const bool here =
-              reg.GetText(regroot::ClassesRoot, ext, "") == "RD.Demo" &&
-              reg.GetText(regroot::ClassesRoot, "RD.Demo\\shell\\Open\\command", "") ==
-                  "\"" + w.fp.process.exeFolder + "\\Replaydock.exe\" %1";
-          const bool user = reg.GetText(regroot::CurrentUser,
-                                        std::string("Software\\Classes\\") + ext, "") == "RD.Demo";
-          EXPECT_TRUE(texts.back() != kRegistered || here || user)
-              << "claims success, not all written";
-        }
-        EXPECT_TRUE(texts.back() == kRegistered || texts.back().rfind(kNotRegistered, 0) == 0)
-            << texts.back();
-        EXPECT_TRUE(fault.kind < 4 || Stored(w.fp, "Q3APath") == typed);
-        EXPECT_EQ(w.fp.process.exitCount, 0);
-      });
-}
-
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests

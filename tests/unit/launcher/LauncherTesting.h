@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "launcher/GameCatalogue.h"
 #include "launcher/MainWindow.h"
@@ -14,6 +15,8 @@
 // What the presenters' tests share: the game names, the texts the user is shown (each
 // written here once), our own settings in the fake registry and a main window on the fakes.
 namespace rd::launcher_tests {
+
+using Texts = std::vector<std::string>;
 
 inline constexpr const char *kHL = "Half-Life", *kQ3 = "Quake 3 Arena",
                             *kRTCW = "Return To Castle Wolfenstein";

@@ -1,27 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <optional>
-#include <string>
-#include <vector>
-
+#include "config/ConfigWindow.h"
 #include "launcher/Startup.h"
+#include "splash/SplashWindow.h"
 #include "tests/fakes/FakeViews.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
-namespace rd {
+namespace rd::launcher_tests {
 namespace {
-
-using namespace launcher_tests;
-using Texts = std::vector<std::string>;
 
 class Startup : public ::testing::Test {
  protected:
   // The file-type registration points the shell at the program itself.
   Startup() { fp.files.AddFile(fp.process.exeFolder + "\\Replaydock.exe"); }
-  int Count(const std::string& line) const {
-    return std::count(fp.log.begin(), fp.log.end(), line);
-  }
   std::ptrdiff_t At(const std::string& line) const {
     return std::find(fp.log.begin(), fp.log.end(), line) - fp.log.begin();
   }
@@ -71,10 +60,6 @@ TEST_P(AlreadyRunValues, OnlyTheExactTextNoOrNothingReadableMeansAFirstRun) {
   EXPECT_EQ(Stored(fp, catalogue::AlreadyRunValue), c.firstRun ? "Yes" : c.stored);
   EXPECT_EQ(fp.registry.Keys(regroot::ClassesRoot).empty(), !c.firstRun || c.reply != answer::Yes);
   EXPECT_TRUE(!app.SplashIfLoaded() && fp.timer.Running() == 0 && fp.process.exitCount == 0);
-  if (c.firstRun) {
-    EXPECT_EQ(fp.dialogs.messages.at(0).style, mb::YesNo | mb::IconQuestion | mb::DefButton1);
-    EXPECT_EQ(fp.dialogs.messages.at(1).style, mb::OK | mb::IconInformation);
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,7 +80,7 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
   const auto tickAndLook = [&] {
     fp.timer.TickAll();
     ++looks;
-    EXPECT_TRUE(Count("show main") == 0 && app.SplashIfLoaded() && fp.timer.Running() == 1);
+    EXPECT_TRUE(std::count(fp.log.begin(), fp.log.end(), "show main") == 0 && app.SplashIfLoaded() && fp.timer.Running() == 1);
     EXPECT_EQ(Stored(fp, catalogue::AlreadyRunValue), std::nullopt);
   };
   fp.dialogs.whileShown = [&](const auto&) { tickAndLook(); };
@@ -107,61 +92,79 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
   };
   app.Main();
   fp.timer.TickAll();
-  EXPECT_EQ(looks, 4);
-  EXPECT_EQ(views.mainViewsCreated, 1);
+  EXPECT_TRUE(looks == 4 && views.mainViewsCreated == 1);
   EXPECT_EQ(fp.shell.calls.at(0).owner, fakes::FakeViewFactory::MainHandle);
   EXPECT_TRUE(At(ran) < At("show main") && At("show main") < At("close splash"));
   const auto before = fp.log.size();
   fp.timer.TickAll();
   app.HandOver();
-  EXPECT_EQ(fp.log.size(), before);
-}
-
-// A tick that comes while the link's load still asks its first-run questions would show the
-// window half-loaded; the first tick after the load shows it.
-TEST_F(Startup, TheMailLinkBeforeTheHandOverLoadsTheMainWindowWithoutShowingIt) {
-  fp.dialogs.whileShown = [&](const auto&) { fp.timer.TickAll(); };
-  app.Main();
-  app.SplashIfLoaded()->lblEMailAddress_Click();
-  app.SplashIfLoaded()->lblEMailAddress_Click();  // a second click reuses the window
-  EXPECT_EQ(Count("show main"), 0);
-  EXPECT_LT(At(ran), At("shell mailto:replaydock@tessaway.example || in "));
-  fp.timer.TickAll();
-  EXPECT_EQ(fp.shell.calls.size(), 2u);
-  for (const auto& call : fp.shell.calls) EXPECT_EQ(call.owner, fakes::FakeViewFactory::MainHandle);
-  EXPECT_TRUE(views.mainViewsCreated == 1 && Count("show main") == 1 && !app.SplashIfLoaded());
-}
-
-TEST_F(Startup, EachConfigurationWindowIsFreshAndCancelClosesTheMainWindowThenEndsOnce) {
-  Store(fp, catalogue::AlreadyRunValue, "Yes");
-  app.Main();
-  fp.timer.TickAll();
-  views.whileConfigOpen = [&](ConfigWindow& config) {
-    EXPECT_EQ(&config, app.ConfigIfOpen());
-    config.cmdBottom.UserClicked();
-  };
-  for (int i = 0; i < 2; ++i) app.MainFormIfLoaded()->cmdBottom[1].UserClicked();
-  EXPECT_TRUE(views.configViewsCreated == 2 && Count("close config") == 2 && !app.ConfigIfOpen());
-  app.MainFormIfLoaded()->cmdBottom[0].UserClicked();
-  EXPECT_EQ(Texts(fp.log.end() - 2, fp.log.end()), (Texts{"close main", "exit"}));
   app.EndProgram();
-  fp.timer.TickAll();
+  app.EndProgram();  // ends once, and no second window after the hand-over
+  EXPECT_EQ(fp.log.size(), before + 2);
   EXPECT_EQ(fp.process.exitCount, 1);
 }
 
-TEST(StartupLifetime, EndingBeforeTheHandOverShowsNoMainWindowAndTheHooksDieWithTheProgram) {
-  fakes::FakePlatform fp;
-  fakes::FakeViewFactory views(fp.log);
-  Store(fp, catalogue::AlreadyRunValue, "Yes");
-  {
-    Application app(fp.ports, views);
+// The games found on the machine: looked for once, only when a location is needed that is
+// not stored or names no file.
+TEST(FoundGames, AStoredLocationWinsOneNamingNoFileIsOfferedTheCopyFoundAndPlayUsesIt) {
+  const std::string steam = "C:\\Program Files (x86)\\Steam\\steamapps\\common";
+  const std::string hl = steam + "\\Half-Life\\hl.exe", q3 = steam + "\\Quake 3 Arena\\quake3.exe";
+  for (const bool missing : {false, true}) {
+    fakes::FakePlatform fp;
+    fakes::FakeViewFactory views{fp.log};
+    Application app{fp.ports, views};
+    fp.files.AddFile(fp.process.commandLine = "C:\\Demos\\final.dm_66");
+    fp.registry.PutText(regroot::CurrentUser, "Software\\Valve\\Steam", "SteamPath",
+                        "c:/program files (x86)/steam");
+    for (const std::string& exe : {hl, q3, std::string("C:\\Games\\hl.exe")}) fp.files.AddFile(exe);
+    fp.files.AddFolder(steam + "\\Quake 3 Arena\\baseq3");
+    Store(fp, "HLPath", missing ? "C:\\Old\\hl.exe" : "C:\\Games\\hl.exe");
+    const auto lookups = [&] {  // one look opens Steam's own key once
+      return std::count(fp.registry.Calls().begin(), fp.registry.Calls().end(),
+                        "open HKCU\\Software\\Valve\\Steam");
+    };
+    views.whileConfigOpen = [&](ConfigWindow& form) {  // the first run's
+      EXPECT_EQ(form.lblFound.Caption(), missing ? "Found: " + hl : "");
+      EXPECT_EQ(lookups(), missing ? 1 : 0);
+      form.cmdUseFound.UserClicked();
+      EXPECT_EQ(form.txtLocation.Text(), missing ? hl : "C:\\Games\\hl.exe");
+      form.cmdBottom.UserClicked();
+    };
     app.Main();
-    app.EndProgram();
     fp.timer.TickAll();
+    app.MainForm().cmdBottom_Click(2);
+    EXPECT_EQ(views.configViewsCreated, 1);
+    ASSERT_EQ(fp.shell.calls.size(), 1u);
+    EXPECT_EQ(fp.shell.calls[0].file, q3);
+    EXPECT_EQ(lookups(), 1);  // once, whatever asked since
   }
-  EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "show main"), 0);
-  EXPECT_TRUE(fp.process.exitCount == 1 && !fp.ports.mainWindowOwner && fp.timer.Running() == 0);
+}
+
+// The splash window alone, its timer and its link.
+TEST(Splash, EachTickAsksForTheHandOverUntilTheTimerStopsAndTheAddressOpensAMail) {
+  fakes::FakePlatform fp;
+  RecordingHost host(fp);
+  fp.ports.mainWindowOwner = [] { return WindowHandle{0x4242}; };
+  fp.shell.result = 31;  // no mail program associated: no complaint either
+  {
+    SplashWindow splash(fp.ports, host), other(fp.ports, host);
+    splash.Form_Load();
+    splash.Form_Load();  // no second timer
+    EXPECT_EQ(fp.timer.LastInterval(), 2000u);
+    fp.timer.TickAll();
+    fp.timer.TickAll();
+    splash.lblEMailAddress_Click();
+    splash.Form_Unload();
+    fp.timer.TickAll();
+    other.Form_Load();  // going away without unloading stops it too
+  }
+  EXPECT_TRUE(fp.timer.Running() == 0 && fp.dialogs.messages.empty());
+  EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "hand over"), 2);
+  ASSERT_EQ(fp.shell.calls.size(), 1u);
+  const auto& c = fp.shell.calls[0];
+  EXPECT_EQ(c.file + "|" + c.parameters + "|" + c.directory + std::to_string(c.owner == WindowHandle{0x4242}),
+            "mailto:replaydock@tessaway.example||1");
 }
 
 }  // namespace
-}  // namespace rd
+}  // namespace rd::launcher_tests
