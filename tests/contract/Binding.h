@@ -21,8 +21,6 @@ class Binding {
   virtual Ports& ports() = 0;
   std::string key;     // below HKEY_CURRENT_USER: exists, empty
   std::string folder;  // full path without a trailing backslash: exists, empty
-  std::string ScratchKey() const { return key; }
-  std::string ScratchFolder() const { return folder; }
   std::optional<std::string> Content(const std::string& path) {  // read through the port
     std::string bytes;
     return ports().files.ReadBytes(path, 0, 1 << 20, bytes) == 0 ? std::optional(bytes)

@@ -13,7 +13,7 @@ using Limits = ContractTest;
 // neither moved nor moved over (Wine would do both).
 TEST_F(Limits, LongPathsWorkOverlongNamesDoNotAndReadOnlyFilesStay) {
   FileSystem& fs = b->ports().files;
-  std::string dir = b->ScratchFolder();
+  std::string dir = b->folder;
   b->PutFile(dir + "\\demo.dm_66", "demo bytes");
   b->PutFile(dir + "\\locked.dem", "old", {.readOnly = true});
   const auto denied = static_cast<std::uint32_t>(winerr::AccessDenied);

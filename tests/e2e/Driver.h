@@ -10,7 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -35,14 +34,16 @@ inline bool MakeFolders(const std::string& path) {  // every missing level
   std::filesystem::create_directories(path, ec);
   return !path.empty() && std::filesystem::is_directory(path, ec);
 }
-inline bool DeleteTree(const std::string& path) {  // a file, or a folder with all in it
+inline void DeleteTree(const std::string& path) {  // a file, or a folder with all in it
   std::error_code ec;
   std::filesystem::remove_all(path, ec);
-  return !ec;
+}
+inline bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 inline bool WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  return !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().fail();
+  return !(out << bytes).flush().fail();
 }
 inline std::optional<std::string> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -64,30 +65,26 @@ class Process {
  public:
   Process() = default;
   Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
   ~Process() { Kill(); }  // a failed test must not leave the program running
 
   // commandLine is passed as it stands; exe is used for lpApplicationName.
   bool Start(const std::string& exe, std::string commandLine) {
-    Kill();
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    Kill();
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &si, &pi)) {
       return false;
     }
     CloseHandle(pi.hThread);
-    handle_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
-    return true;
+    return Own(pi.hProcess, pi.dwProcessId);
   }
   bool Attach(DWORD pid) {
     Kill();
-    handle_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
-                          FALSE, pid);
-    pid_ = handle_ ? pid : 0;
-    return handle_ != nullptr;
+    return Own(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                           FALSE, pid),
+               pid);
   }
   DWORD Pid() const { return pid_; }
   // True when the process ended within the time; its exit code goes to *code.
@@ -97,21 +94,23 @@ class Process {
     return ended;
   }
   void Kill() {
-    if (!handle_) return;
-    if (TerminateProcess(handle_, 1)) WaitForSingleObject(handle_, 5000);
-    CloseHandle(handle_);
-    handle_ = nullptr;
-    pid_ = 0;
+    if (handle_ && TerminateProcess(handle_, 1)) WaitForSingleObject(handle_, 5000);
+    if (handle_) CloseHandle(handle_);
+    Own(nullptr, 0);
   }
 
  private:
+  bool Own(HANDLE handle, DWORD pid) {
+    handle_ = handle;
+    pid_ = handle ? pid : 0;
+    return handle != nullptr;
+  }
   HANDLE handle_ = nullptr;
   DWORD pid_ = 0;
 };
 
 struct ToolResult {
   bool finished = false;
-  DWORD exitCode = 0;
   std::string output;  // stdout and stderr together
 };
 // Runs a console tool (cmd, reg) hidden and captures what it prints: into a file rather than
@@ -133,7 +132,6 @@ inline ToolResult RunTool(const std::string& commandLine, int timeoutMs = 60000)
                                                     CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
     result.finished = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
     if (!result.finished) TerminateProcess(pi.hProcess, 1);
-    GetExitCodeProcess(pi.hProcess, &result.exitCode);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     result.output.resize(GetFileSize(out, nullptr));
@@ -147,7 +145,7 @@ inline ToolResult RunTool(const std::string& commandLine, int timeoutMs = 60000)
 }
 
 // The registry as reg.exe names and shows it: keys "HKCU\...", a value's type ("REG_SZ",
-// "REG_DWORD") and its data as printed ("text", "0x280", "FFFF").
+// "REG_DWORD") and its data as printed ("text", "0x280").
 struct RegValue {
   std::string type, data;
 };
@@ -166,17 +164,10 @@ inline std::optional<RegValue> RegQuery(const std::string& key, const std::strin
                    RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
+  if (type != REG_DWORD) return RegValue{type == REG_SZ ? "REG_SZ" : "REG_OTHER", data.c_str()};
   char hex[16];
-  if (type == REG_DWORD)
-    std::snprintf(hex, sizeof hex, "0x%lx", *reinterpret_cast<DWORD*>(data.data()));
-  if (type == REG_DWORD) return RegValue{"REG_DWORD", hex};
-  if (type == REG_SZ) return RegValue{"REG_SZ", data.c_str()};
-  RegValue binary{"REG_BINARY", {}};
-  for (DWORD i = 0; i < size; ++i) {
-    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(data[i]));
-    binary.data += hex;
-  }
-  return binary;
+  std::snprintf(hex, sizeof hex, "0x%lx", *reinterpret_cast<DWORD*>(data.data()));
+  return RegValue{"REG_DWORD", hex};
 }
 inline bool RegAddString(const std::string& key, const std::string& value,
                          const std::string& data) {
@@ -208,34 +199,37 @@ inline bool Send(HWND window, UINT message, WPARAM w, LPARAM l, LRESULT* result 
 }
 // Visible top-level windows of the process (pid 0: of any process), of the class when given.
 inline std::vector<HWND> TopWindows(DWORD pid, const char* windowClass = nullptr) {
-  std::vector<HWND> all, found;
+  struct Search {
+    DWORD pid;
+    const char* windowClass;
+    std::vector<HWND> found;
+  } search{pid, windowClass, {}};
   EnumWindows(
-      [](HWND w, LPARAM list) {
-        return reinterpret_cast<std::vector<HWND>*>(list)->push_back(w), TRUE;
+      [](HWND w, LPARAM p) {
+        auto& s = *reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        char name[256] = {};
+        GetWindowThreadProcessId(w, &owner);
+        GetClassNameA(w, name, sizeof name);
+        if ((!s.pid || owner == s.pid) && IsWindowVisible(w) &&
+            (!s.windowClass || !lstrcmpA(name, s.windowClass))) {
+          s.found.push_back(w);
+        }
+        return TRUE;
       },
-      reinterpret_cast<LPARAM>(&all));
-  for (HWND w : all) {
-    DWORD owner = 0;
-    char name[256] = {};
-    GetWindowThreadProcessId(w, &owner);
-    GetClassNameA(w, name, sizeof name);
-    if ((!pid || owner == pid) && IsWindowVisible(w) &&
-        (!windowClass || !lstrcmpA(name, windowClass))) {
-      found.push_back(w);
-    }
-  }
-  return found;
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
-inline HWND WaitForWindow(DWORD pid, const char* windowClass, int timeoutMs = kWaitMs) {
+inline HWND WaitForWindow(DWORD pid, const char* windowClass) {
   std::vector<HWND> found;
-  WaitUntil([&] { return !(found = TopWindows(pid, windowClass)).empty(); }, timeoutMs);
+  WaitUntil([&] { return !(found = TopWindows(pid, windowClass)).empty(); });
   return found.empty() ? nullptr : found.front();
 }
 inline bool IsShown(HWND window) {
   return IsWindow(window) && IsWindowVisible(window);
 }
-inline bool WaitHiddenOrGone(HWND window, int timeoutMs = kWaitMs) {
-  return WaitUntil([&] { return !IsShown(window); }, timeoutMs);
+inline bool WaitHiddenOrGone(HWND window) {
+  return WaitUntil([&] { return !IsShown(window); });
 }
 inline HWND Control(HWND parent, int id) {
   return parent ? GetDlgItem(parent, id) : nullptr;
@@ -295,20 +289,14 @@ inline bool MouseClick(HWND window) {
 // Gives the control the keyboard focus as a user's click or Tab would, from a thread of its
 // own: the window losing the focus may open a message box and wait for it to be answered.
 inline bool MoveFocus(HWND target) {
-  struct Job {
-    HWND target;
-    DWORD thread;
-  };
   const auto focus = [](LPVOID p) -> DWORD {
-    const std::unique_ptr<Job> job(static_cast<Job*>(p));
-    if (!AttachThreadInput(GetCurrentThreadId(), job->thread, TRUE)) return 1;
-    SetFocus(job->target);
-    return !AttachThreadInput(GetCurrentThreadId(), job->thread, FALSE);
+    const auto target = static_cast<HWND>(p);
+    const DWORD thread = GetWindowThreadProcessId(target, nullptr);
+    if (!AttachThreadInput(GetCurrentThreadId(), thread, TRUE)) return 1;
+    SetFocus(target);
+    return !AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
   };
-  HANDLE t =
-      target ? CreateThread(nullptr, 0, focus,
-                            new Job{target, GetWindowThreadProcessId(target, nullptr)}, 0, nullptr)
-             : nullptr;
+  HANDLE t = target ? CreateThread(nullptr, 0, focus, target, 0, nullptr) : nullptr;
   if (t) WaitForSingleObject(t, 2000);
   return t && CloseHandle(t);
 }
@@ -326,21 +314,18 @@ struct MessageBoxSeen {
   std::string text;  // the longest static text: the message, not the icon
 };
 // A dialog box (class #32770) of the process with the title.
-inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title,
-                                                       int timeoutMs = kWaitMs) {
+inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title) {
   std::optional<MessageBoxSeen> seen;
-  WaitUntil(
-      [&] {
-        for (HWND w : TopWindows(pid, "#32770")) {
-          if (seen || GetText(w) != title) continue;
-          seen = MessageBoxSeen{w, {}};
-          for (HWND c = nullptr; (c = FindWindowExA(w, c, "Static", nullptr));) {
-            if (GetText(c).size() > seen->text.size()) seen->text = GetText(c);
-          }
-        }
-        return seen.has_value();
-      },
-      timeoutMs);
+  WaitUntil([&] {
+    for (HWND w : TopWindows(pid, "#32770")) {
+      if (seen || GetText(w) != title) continue;
+      seen = MessageBoxSeen{w, {}};
+      for (HWND c = nullptr; (c = FindWindowExA(w, c, "Static", nullptr));) {
+        if (GetText(c).size() > seen->text.size()) seen->text = GetText(c);
+      }
+    }
+    return seen.has_value();
+  });
   return seen;
 }
 inline bool HasButton(HWND box, int id) {
@@ -351,21 +336,19 @@ inline bool PressButton(HWND box, int id) {
 }
 
 // --- Screenshots -----------------------------------------------------------------------
-// The host's folder for them: RD_SCREENSHOT_DIR, else /tmp/replaydock-screenshots.
-inline std::string ScreenshotFolder() {
-  char value[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA("RD_SCREENSHOT_DIR", value, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? std::string(value) : "/tmp/replaydock-screenshots";
-}
-// The window's area of the virtual display as a PNG, taken by the host's import (which Wine
-// starts from a Unix path; Z: is the host's root). Answers the host path, or "".
+// The window's area of the virtual display as a PNG in RD_SCREENSHOT_DIR (else
+// /tmp/replaydock-screenshots), taken by the host's import, which Wine starts from a Unix
+// path (Z: is the host's root). Answers the host path, or "".
 inline std::string SaveScreenshot(HWND window, const std::string& name) {
   RECT r{};
+  char folder[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("RD_SCREENSHOT_DIR", folder, MAX_PATH);
   if (!IsWindow(window) || !GetWindowRect(window, &r) || r.right <= r.left) return {};
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   Sleep(300);  // for the window to finish painting what it has just been given
-  const std::string path = ScreenshotFolder() + "/" + name + ".png";
+  const std::string path =
+      (n > 0 && n < MAX_PATH ? folder : "/tmp/replaydock-screenshots") + ("/" + name + ".png");
   std::string local = "Z:" + path;
   std::replace(local.begin(), local.end(), '/', '\\');
   DeleteFileA(local.c_str());
@@ -376,8 +359,7 @@ inline std::string SaveScreenshot(HWND window, const std::string& name) {
     RunTool("cmd.exe /c start /wait /unix /usr/bin/import -window root -crop " + crop +
             " +repage " + path);
   }
-  const auto written = [&] { return GetFileAttributesA(local.c_str()) != INVALID_FILE_ATTRIBUTES; };
-  return WaitUntil(written, 10000) ? path : std::string();
+  return WaitUntil([&] { return FileExists(local); }, 10000) ? path : std::string();
 }
 
 }  // namespace e2e

@@ -95,17 +95,12 @@ TEST(E2e, PlayStagesTheDemoAndStartsEachGameWithItsCommandLine) {
     const auto isDefault = [](HWND b) {
       return (GetWindowLongPtrA(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     };
-    for (HWND focused : {CancelButton(main), Control(main, MainTxtFilename)}) {
-      const HWND expected = focused == CancelButton(main) ? focused : PlayButton(main);
-      ASSERT_TRUE(!c.resolution || MoveFocus(focused));
-      EXPECT_TRUE(!c.resolution || WaitUntil(
-                                       [&] {
-                                         return isDefault(expected) &&
-                                                !isDefault(expected == PlayButton(main)
-                                                               ? CancelButton(main)
-                                                               : PlayButton(main));
-                                       },
-                                       3000))
+    for (const bool onCancel : {true, false}) {
+      const HWND expected = onCancel ? CancelButton(main) : PlayButton(main);
+      const HWND other = onCancel ? PlayButton(main) : CancelButton(main);
+      ASSERT_TRUE(!c.resolution || MoveFocus(onCancel ? expected : Control(main, MainTxtFilename)));
+      EXPECT_TRUE(!c.resolution ||
+                  WaitUntil([&] { return isDefault(expected) && !isDefault(other); }, 3000))
           << "the default border is not on the focused button";
     }
     ExpectPlayed(app, main, c.exe, c.arguments);

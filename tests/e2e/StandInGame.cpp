@@ -1,19 +1,12 @@
 // Stands in for a game's executable: records how it was started (its command line and
 // working folder) in "standin-record.txt" beside itself, then ends.
-#include <windows.h>
-
-#include <string>
+#include "tests/e2e/Driver.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  char exe[MAX_PATH] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string record(exe, n);
-  record = record.substr(0, record.find_last_of('\\') + 1) + "standin-record.txt";
-
   char cwd[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, cwd);
   const std::string entry = std::string("CMDLINE:") + GetCommandLineA() + "\r\nCWD:" + cwd + "\r\n";
-
+  const std::string record = e2e::ExeFolder() + "\\standin-record.txt";
   HANDLE h = CreateFileA(record.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return 1;

