@@ -3,19 +3,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "launcher/GameCatalogue.h"
 #include "tests/fakes/FakePorts.h"
 
 // A broken promise is a crash, so that libFuzzer keeps the input that showed it.
-#define RD_FUZZ_CHECK(condition)                                                             \
-  do {                                                                                       \
-    if (!(condition)) {                                                                      \
-      std::fprintf(stderr, "promise broken at %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                          \
-    }                                                                                        \
-  } while (0)
+#define RD_FUZZ_CHECK(c)                                                                    \
+  ((c) ? void() : (std::fprintf(stderr, "promise broken at %s:%d: %s\n", __FILE__, __LINE__, #c), \
+                   std::abort()))
 
 namespace rd::fuzz {
 
@@ -33,14 +28,6 @@ struct World {
     fp.files.AddFolder("C:\\Program Files\\Quake III Arena\\baseq3");
     fp.files.AddFolder("C:\\Sierra\\Half-Life\\cstrike");
     fp.files.AddDrive('E', false);
-  }
-  void Store(std::string_view name, const std::string& text) {
-    fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
-                        std::string(name), text);
-  }
-  std::optional<std::string> Stored(std::string_view name) const {
-    return fp.registry.GetText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
-                               std::string(name));
   }
   fakes::FakePlatform fp;
 };

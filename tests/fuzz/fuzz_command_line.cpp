@@ -1,7 +1,5 @@
 // The command-line text, taken whole, from the start of the program through the hand-over
 // and, now and then, a press of Play.
-#include <cstdint>
-#include <string>
 
 #include "launcher/Startup.h"
 #include "tests/fakes/FakeViews.h"
@@ -15,9 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto flags = in.ConsumeIntegral<std::uint8_t>();
   fuzz::World w;
   auto& fp = w.fp;
-  if (flags & 1) w.Store(catalogue::AlreadyRunValue, "Yes");
-  if (flags & 2) w.Store(catalogue::DefaultGameValue, in.ConsumeRandomLengthString(64));
-  if (flags & 2) w.Store(catalogue::LastFilenameValue, in.ConsumeRandomLengthString(260));
+  const std::string key(catalogue::SettingsKey);
+  const auto store = [&](auto name, auto text) { fp.registry.PutText(regroot::CurrentUser, key, std::string(name), text); };
+  const auto stored = [&](auto name) { return fp.registry.GetText(regroot::CurrentUser, key, std::string(name)); };
+  if (flags & 1) store(catalogue::AlreadyRunValue, "Yes");
+  if (flags & 2) store(catalogue::DefaultGameValue, in.ConsumeRandomLengthString(64));
+  if (flags & 2) store(catalogue::LastFilenameValue, in.ConsumeRandomLengthString(260));
   if (flags & 4) fp.dialogs.answers.push_back(answer::No);
   fp.process.commandLine = in.ConsumeRemainingBytesAsString();
   fakes::FakeViewFactory views(fp.log);
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RD_FUZZ_CHECK(main && fp.registry.OpenHandles() == 0 && fp.process.exitCount == 0);
     // What the file box shows is what the next start comes back to.
     const std::string& shown = main->txtFilename.Text();
-    RD_FUZZ_CHECK(shown.empty() || w.Stored(catalogue::LastFilenameValue) == shown);
+    RD_FUZZ_CHECK(shown.empty() || stored(catalogue::LastFilenameValue) == shown);
     if (flags & 8) {
       const std::size_t before = fp.dialogs.messages.size();
       main->cmdBottom_Click(2);

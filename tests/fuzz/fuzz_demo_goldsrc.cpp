@@ -1,9 +1,6 @@
 // The Half-Life reader over any header and directory: it answers with a reason or with
 // what the demo says, reads the same through the file system port as from memory, and
 // never asks for more than the start and the directory.
-#include <cstdint>
-#include <cstring>
-#include <string>
 
 #include "demo/DemoInspector.h"
 #include "tests/fuzz/FuzzSupport.h"

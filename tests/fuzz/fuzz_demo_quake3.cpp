@@ -1,7 +1,5 @@
 // The Quake 3 engine reader over any first message: it answers with a reason or with a
 // map, and a mod that is a plain folder name.
-#include <cstdint>
-#include <string>
 
 #include "demo/DemoInspector.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -1,7 +1,5 @@
 // The KeyValues reader over arbitrary bytes: damage is "not found", never a crash or a hang,
 // and whatever it reads is nested no deeper than its bound.
-#include <algorithm>
-#include <cstdint>
 #include <string_view>
 
 #include "games/KeyValues.h"

@@ -2,8 +2,6 @@
 // each through the reading and the conversions of the settings.
 #include <cfenv>
 #include <cmath>
-#include <cstdint>
-#include <string>
 
 #include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"

@@ -1,6 +1,4 @@
 // GetParentFolder and GetLongPath over arbitrary paths.
-#include <cstdint>
-#include <string>
 
 #include "tests/fuzz/FuzzSupport.h"
 #include "util/PathHelpers.h"
@@ -11,19 +9,18 @@ namespace {
 // Windows drops the trailing dots and spaces of a name it looks up, so the long form spells
 // such a component without them.
 std::string WithoutTrailingDotsAndSpaces(const std::string& path) {
-  std::string out;
-  for (std::size_t start = 0;;) {
-    const auto end = path.find('\\', start);
-    std::string name = path.substr(start, end == std::string::npos ? end : end - start);
-    while (name != "." && name != ".." && !name.empty() &&
-           (name.back() == '.' || name.back() == ' ')) {
-      name.pop_back();
+  std::string out, name;
+  for (const char c : path + '\\') {
+    if (c != '\\') {
+      name += c;
+      continue;
     }
-    out += name;
-    if (end == std::string::npos) return out;
-    out += '\\';
-    start = end + 1;
+    while (name != "." && name != ".." && !name.empty() && (name.back() == '.' || name.back() == ' '))
+      name.pop_back();
+    out += name + '\\';
+    name.clear();
   }
+  return out.substr(0, out.size() - 1);
 }
 }  // namespace
 

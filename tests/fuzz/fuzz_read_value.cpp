@@ -1,10 +1,6 @@
 // ReadValue over whatever another program may have stored: any registry type, any size
 // (none at all, no terminator, far larger than asked for), any type letter; then a write
 // and a read of the same name.
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "settings/SettingsStore.h"
 #include "tests/fuzz/FuzzSupport.h"

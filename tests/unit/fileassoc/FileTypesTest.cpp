@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "fileassoc/AssociateDemoTypes.h"
 #include "fileassoc/FileTypes.h"
@@ -17,6 +14,12 @@ using Op = fakes::FakeRegistry::Op;
 using Texts = std::vector<std::string>;
 using Arrange = std::function<void(fakes::FakePlatform&)>;
 
+Texts Of(const Texts& calls, const std::string& kind) {  // the calls of a kind, in order
+  Texts out;
+  for (const std::string& line : calls) if (line.rfind(kind, 0) == 0) out.push_back(line);
+  return out;
+}
+
 const std::string kExe = "C:\\Program Files\\Replaydock\\Replaydock.exe";
 const std::string kCommand = "RD.Demo\\shell\\Open\\command", kUser = "Software\\Classes\\";
 const std::string kNoKey = "An error occured while attempting to to create a registery key.";
@@ -26,30 +29,22 @@ const std::string kNoValue = "An error occured while attempting to set key defau
 // The same cases with the message switch on and off.
 class Assoc : public ::testing::TestWithParam<bool> {
  protected:
-  bool Register(const Arrange& arrange, const std::string& extension, const std::string& exe = kExe,
-                const std::string& extra = "", bool writeIcon = true,
-                const std::string& icon = "") {
+  using S = const std::string&;
+  bool Register(const Arrange& arrange, S extension, S exe = kExe, S extra = "", bool writeIcon = true, S icon = "") {
     fp = std::make_unique<fakes::FakePlatform>();
     fp->files.AddFile(kExe);
     arrange(*fp);
     return CreateFileAssociation(fp->ports, extension, "RD.Demo", "Replaydock Demo", "Open", exe,
                                  extra, writeIcon, icon, GetParam());
   }
-  Texts Calls(const std::string& kind) const {  // the registry calls of a kind, in order
-    Texts out;
-    for (const std::string& line : fp->registry.Calls()) {
-      if (line.rfind(kind, 0) == 0) out.push_back(line);
-    }
-    return out;
-  }
-  Texts Shown(const Texts& texts) const {  // each a critical OK box of this module, if shown
+  Texts Calls(const std::string& kind) const { return Of(fp->registry.Calls(), kind); }
+  void Shown(const Texts& texts) const {  // each a critical OK box of this module, if shown
     Texts out;
     for (const auto& m : fp->dialogs.messages) {
       EXPECT_EQ(m.title + std::to_string(m.style), MessageTitle + std::to_string(mb::IconCritical));
       out.push_back(m.text);
     }
     EXPECT_EQ(out, GetParam() ? texts : Texts{});
-    return out;
   }
   std::string Text(const std::string& key, RegKey root = regroot::ClassesRoot) const {
     return fp->registry.GetText(root, key, "").value_or("<absent>");
@@ -61,9 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Switch, Assoc, ::testing::Bool());
 // Keys before values; the command quoted, so that a path with spaces cannot be taken for a
 // shorter program's; an extension another program held is taken over.
 TEST_P(Assoc, WritesKeysThenValuesWithAQuotedCommandAndTrimmedArgumentsAndIcon) {
-  const auto taken = [](auto& p) {
-    p.registry.PutText(regroot::ClassesRoot, ".dem", "", "Other.Demo");
-  };
+  const auto taken = [](auto& p) { p.registry.PutText(regroot::ClassesRoot, ".dem", "", "Other.Demo"); };
   EXPECT_TRUE(Register(taken, "dem", kExe, "  -play  "));
   EXPECT_EQ(Calls("create "), (Texts{"create HKCR\\.dem", "create HKCR\\" + kCommand,
                                      "create HKCR\\RD.Demo\\DefaultIcon"}));
@@ -87,9 +80,7 @@ TEST_P(Assoc, AnUnusableExecutableOrExtensionStopsBeforeAnyWrite) {
   const auto lost = [](const std::string& e) {
     return "An error occured while attempting to create the file extension '" + e + "'.";
   };
-  const auto odd = [](auto& p) {
-    p.files.AddFolder("C:\\Games\\folder.exe"), p.files.AddDrive('E', false);
-  };
+  const auto odd = [](auto& p) { p.files.AddFolder("C:\\Games\\folder.exe"), p.files.AddDrive('E', false); };
   // A path the file system cannot examine is unexpected; the message names the extension as
   // formed so far. Only the added dot is exempt from the forbidden characters.
   // clang-format off
@@ -99,11 +90,9 @@ TEST_P(Assoc, AnUnusableExecutableOrExtensionStopsBeforeAnyWrite) {
       {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")},
       {".dm_57", "E:\\quake3.exe", 21, lost(".dm_57")}};
   // clang-format on
-  for (const char c : std::string("\\/:*?<>|\"")) {
-    cases.push_back({std::string("dm.") + c, kExe, 123,
-                     std::string("The file extension '.dm.") + c +
-                         "' contains an illegal char (\\/:*?<>|\")."});
-  }
+  for (const char c : std::string("\\/:*?<>|\""))
+    cases.push_back({std::string("dm.") + c, kExe, 123, std::string("The file extension '.dm.") + c +
+                     "' contains an illegal char (\\/:*?<>|\")."});
   for (const auto& [extension, exe, code, message] : cases) {
     EXPECT_FALSE(Register(odd, extension, exe)) << extension << " " << exe;
     EXPECT_TRUE(LastError() == code && !LastWroteAnything() && fp->registry.Calls().empty())
@@ -143,22 +132,17 @@ TEST_P(Assoc, ARefusedClassesRootSendsTheWholeAssociationToThePerUserClasses) {
   EXPECT_TRUE(Register(refused, ".dem", kExe, " -x "));
   EXPECT_EQ(Text(kUser + kCommand, regroot::CurrentUser), "\"" + kExe + "\" -x %1");
   EXPECT_TRUE(Register([](auto& p) { p.registry.FailNext(Op::Create, 5, 1); }, ".dem"));
-  EXPECT_EQ(Calls("set "), (Texts{"set HKCU\\" + kUser + "RD.Demo\\DefaultIcon\\(default)",
-                                  "set HKCU\\" + kUser + ".dem\\(default)",
-                                  "set HKCU\\" + kUser + "RD.Demo\\(default)",
-                                  "set HKCU\\" + kUser + kCommand + "\\(default)"}));
+  const std::string u = "set HKCU\\" + kUser;
+  EXPECT_EQ(Calls("set "), (Texts{u + "RD.Demo\\DefaultIcon\\(default)", u + ".dem\\(default)",
+                                  u + "RD.Demo\\(default)", u + kCommand + "\\(default)"}));
   EXPECT_EQ(LastError(), 0);
   Shown({});
-  EXPECT_TRUE(Register(
-      [&](auto& p) {
-        p.registry.PutText(regroot::CurrentUser, kUser + ".dem", "", "Other.Demo");
-        refused(p);
-        p.registry.FailUnder(Op::Create, "HKCU", 5);
-      },
-      ".dem"));
-  EXPECT_EQ(LastError(), 5);
-  EXPECT_EQ(Text(kUser + ".dem", regroot::CurrentUser), "RD.Demo");
-  EXPECT_EQ(fp->registry.OpenHandles(), 0);
+  EXPECT_TRUE(Register([&](auto& p) {
+    p.registry.PutText(regroot::CurrentUser, kUser + ".dem", "", "Other.Demo");
+    refused(p), p.registry.FailUnder(Op::Create, "HKCU", 5);
+  }, ".dem"));
+  EXPECT_EQ(std::tuple(LastError(), Text(kUser + ".dem", regroot::CurrentUser), fp->registry.OpenHandles()),
+            std::tuple(5, "RD.Demo", 0));
 }
 
 // The three types, silently, in their order; the answer true only when everything was
@@ -178,8 +162,8 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
     fp.files.AddFile(kExe);
     arrange(fp);
     const PathHelpers::AssociationResult result = PathHelpers::AssociateDemoTypes(fp.ports);
-    EXPECT_EQ(std::tuple(result.allWritten, result.error), std::tuple(allWritten, error));
-    EXPECT_EQ(fp.shell.associationNotices, told ? 1 : 0);
+    EXPECT_EQ(std::tuple(result.allWritten, result.error, fp.shell.associationNotices),
+              std::tuple(allWritten, error, told ? 1 : 0));
     EXPECT_EQ(told, !fp.log.empty() && fp.log.back() == "shell associations changed");
     EXPECT_EQ(fp.registry.KeyExists(regroot::ClassesRoot, ".dm_66") ||
                   fp.registry.KeyExists(regroot::CurrentUser, kUser + ".dm_66"),
@@ -188,14 +172,9 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
     if (allWritten && !error) {
       // The three first types, then the later versions'.
       Texts order;
-      for (const char* ext : {"dem", "dm_57", "dm_66", "dm_58", "dm_59", "dm_60", "dm_67", "dm_68"}) {
+      for (const char* ext : {"dem", "dm_57", "dm_66", "dm_58", "dm_59", "dm_60", "dm_67", "dm_68"})
         order.push_back(std::string("create HKCR\\.") + ext);
-      }
-      Texts made;
-      for (const auto& c : fp.registry.Calls()) {
-        if (c.rfind("create HKCR\\.d", 0) == 0) made.push_back(c);
-      }
-      EXPECT_EQ(made, order);
+      EXPECT_EQ(Of(fp.registry.Calls(), "create HKCR\\.d"), order);
     }
   }
 }

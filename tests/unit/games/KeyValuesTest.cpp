@@ -30,12 +30,9 @@ std::pair<std::string, std::string> Nested(int depth) {
 constexpr char kJunk[] = "\"a\" {\0\xFF\"b\" {";
 
 TEST(KeyValues, ReadsSteamsFilesAndTakesDamageForNotFound) {
-  const struct {
-    std::string text, path;
-    std::optional<std::string> value;
-  } cases[] = {
-      {R"("AppState" { "appid" "70" "installdir" "Half-Life" })", "AppState/installdir",
-       "Half-Life"},
+  // clang-format off
+  const struct { std::string text, path; std::optional<std::string> value; } cases[] = {
+      {R"("AppState" { "appid" "70" "installdir" "Half-Life" })", "AppState/installdir", "Half-Life"},
       {R"("L" { "PATH" "D:\\Steam \"Games\"\n\tend" })", "l/path", "D:\\Steam \"Games\"\n\tend"},
       {R"("l" { "path" "D:\Games" })", "l/path", "D:\\Games"},  // no escape: kept as written
       {"// Steam\na { // trailing\n b \"c // not one\" }", "a/b", "c // not one"},
@@ -43,12 +40,11 @@ TEST(KeyValues, ReadsSteamsFilesAndTakesDamageForNotFound) {
       {"\xEF\xBB\xBF\"a\" { \"name\" \"Li\xC4\x81u \xFF\" }", "a/name", "Li\xC4\x81u \xFF"},
       {Nested(kMaxKeyValueDepth).first, Nested(kMaxKeyValueDepth).second, "x"},
       // Damaged.
-      {R"("a" { "b" "c")", "a/b", std::nullopt},
-      {R"("a" { "b" "c" } })", "a/b", std::nullopt},
-      {R"({ "b" "c" })", "b", std::nullopt},
+      {R"("a" { "b" "c")", "a/b", std::nullopt}, {R"("a" { "b" "c" } })", "a/b", std::nullopt},
+      {R"({ "b" "c" })", "b", std::nullopt}, {std::string(kJunk, sizeof kJunk - 1), "a/b", std::nullopt},
       {Nested(kMaxKeyValueDepth + 1).first, Nested(kMaxKeyValueDepth + 1).second, std::nullopt},
-      {std::string(kJunk, sizeof kJunk - 1), "a/b", std::nullopt},
   };
+  // clang-format on
   for (const auto& [text, path, value] : cases) EXPECT_EQ(Lookup(text, path), value) << text;
 }
 

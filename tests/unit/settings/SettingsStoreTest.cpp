@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "settings/SettingsStore.h"
 #include "tests/fakes/FakePorts.h"
@@ -21,15 +19,14 @@ Bytes Zt(const std::string& text) {
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  std::int32_t Read(const std::string& root, const std::string& name, const std::string& letter,
-                    const SettingValue& def, SettingValue& result) {
-    const std::int32_t status = ReadValue(fp.ports, root, kKey, name, letter, def, result);
-    EXPECT_EQ(fp.registry.OpenHandles(), 0);
-    return status;
+  using S = const std::string&;
+  std::int32_t Read(S root, S name, S letter, const SettingValue& def, SettingValue& result) {
+    return Closed(ReadValue(fp.ports, root, kKey, name, letter, def, result));
   }
-  std::int32_t Write(const std::string& root, const std::string& name, const std::string& letter,
-                     const SettingValue& value) {
-    const std::int32_t status = WriteValue(fp.ports, root, kKey, name, letter, value);
+  std::int32_t Write(S root, S name, S letter, const SettingValue& value) {
+    return Closed(WriteValue(fp.ports, root, kKey, name, letter, value));
+  }
+  std::int32_t Closed(std::int32_t status) {
     EXPECT_EQ(fp.registry.OpenHandles(), 0);
     return status;
   }
@@ -53,11 +50,8 @@ TEST_F(SettingsStoreTest, RootNamesThenAnyFileTheNameFindsResolveElseNothingIsDo
       {"", kNone, 0}, {"c:\\games\\DEMO.INI", kFile, 0}, {"C:\\Games\\folder.ini", kNone, 0},
       {"C:\\Games\\missing.ini", kNone, 0}, {"C:\\Games\\*.ini", kFile, 0}};
   // clang-format on
-  for (const auto& [name, kind, key] : cases) {
-    EXPECT_EQ(std::tuple(ResolveRoot(fp.ports, name).kind, ResolveRoot(fp.ports, name).key),
-              std::tuple(kind, key))
-        << name;
-  }
+  for (const auto& [name, kind, key] : cases)
+    EXPECT_EQ(std::pair(ResolveRoot(fp.ports, name).kind, ResolveRoot(fp.ports, name).key), std::pair(kind, key)) << name;
   SettingValue result = "stale";
   EXPECT_EQ(Read("HKXX", "AlreadyRun", "S", "No", result), 99);
   EXPECT_EQ(result, SettingValue("No"));
@@ -88,9 +82,7 @@ TEST_F(SettingsStoreTest, AFailedStepAnswersTheRegistrysCodeKeepsTheDefaultAndCl
     fp.registry.FailNext(op, code, skip);
     if (write) {
       EXPECT_EQ(Write("HKCU", "W" + letter, letter, 1), code) << letter;
-      EXPECT_EQ(fp.registry.GetText(regroot::CurrentUser, kKey, "W" + letter).value_or(""),
-                expected.TextForm())
-          << letter << code;
+      EXPECT_EQ(fp.registry.GetText(regroot::CurrentUser, kKey, "W" + letter).value_or(""), expected.TextForm());
     } else {
       EXPECT_EQ(Read("HKCU", letter, letter, "d", result), code);
       EXPECT_EQ(result, expected) << code;
@@ -112,9 +104,9 @@ TEST_F(SettingsStoreTest, ValuesAreStoredInTheLettersFormatOrNotAtAll) {
       {"b", false, 0, kBin, {0, 0}}, {"B", "true", 0, kBin, ones}, {"B", "Yes", 13, kBin, ones}};
   // clang-format on
   for (const auto& [letter, value, status, type, data] : cases) {
-    EXPECT_EQ(Write("HKCU", "Value", letter, value), status) << letter << value.TextForm();
-    EXPECT_EQ(Stored("Value").type, type) << letter << value.TextForm();
-    EXPECT_EQ(Stored("Value").data, data) << letter << value.TextForm();
+    const std::int32_t got = Write("HKCU", "Value", letter, value);
+    EXPECT_EQ(std::tuple(got, Stored("Value").type, Stored("Value").data), std::tuple(status, type, data))
+        << letter << value.TextForm();
     EXPECT_EQ(fp.registry.LastAccess(), regaccess::SetValue | regaccess::CreateSubKey);
   }
   fp.process.numbers = {",", "."};  // text follows the user's locale
@@ -124,9 +116,8 @@ TEST_F(SettingsStoreTest, ValuesAreStoredInTheLettersFormatOrNotAtAll) {
 
 TEST_F(SettingsStoreTest, InAnIniFileOnlyTextIsWrittenAndNumbersReadAsZeroWhateverTheDefault) {
   fp.files.AddFile(kIni);
-  EXPECT_EQ(Write(kIni, "LastFilename", "s", "C:\\Demos\\a.dem"), 0);
-  EXPECT_EQ(Write(kIni, "Flag", "S", true), 0);
-  EXPECT_EQ(Write(kIni, "Long", "S", std::string(300, 'x')), 0);
+  EXPECT_EQ(Write(kIni, "LastFilename", "s", "C:\\Demos\\a.dem") + Write(kIni, "Flag", "S", true) +
+                Write(kIni, "Long", "S", std::string(300, 'x')), 0);
   fp.ini.WriteString(kKey, "Minus", "-1", kIni);
   for (const char* letter : {"B", "D", "X", ""}) EXPECT_EQ(Write(kIni, "Value", letter, 1), 99);
   EXPECT_FALSE(fp.ini.Get(kIni, kKey, "Value"));
