@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 #include "launcher/GameCatalogue.h"
 
 // What the main window makes of a demo it has read.

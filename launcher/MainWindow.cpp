@@ -143,7 +143,7 @@ const demo::DemoInfo* MainWindow::ReadDemo(const std::string& path, bool* fresh)
   const bool same = demoKnown_ && path == demoPath_ && facts.size == demoFacts_.size &&
                     facts.writeTime == demoFacts_.writeTime;
   if (!same) {
-    demo_ = demo::Inspect(ports_.files, path);
+    demo_ = demo::ReadDemo(ports_.files, path);
     demoKnown_ = true;
     demoPath_ = path;
     demoFacts_ = facts;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 #include "forms/Controls.h"
 #include "forms/Host.h"
 #include "ports/Ports.h"

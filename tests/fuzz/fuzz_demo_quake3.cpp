@@ -1,7 +1,7 @@
 // The Quake 3 engine reader over any first message: it answers with a reason or with a
 // map, and a mod that is a plain folder name.
 
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using namespace rd;
@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < 4; ++i) file[4 + i] = static_cast<char>(size >> (8 * i));
   file.append(reinterpret_cast<const char*>(data), size);
 
-  const demo::DemoInfo info = demo::InspectBytes(file);
+  const demo::DemoInfo info = demo::ReadDemoBytes(file);
   RD_FUZZ_CHECK(info.read == info.reason.empty());
   if (info.read) {
     RD_FUZZ_CHECK(info.engine == demo::Engine::Quake3);

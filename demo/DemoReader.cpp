@@ -1,4 +1,4 @@
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 
 #include <cmath>
 #include <cstring>
@@ -282,7 +282,7 @@ DemoInfo Read(std::string_view start, ReadAt&& readAt) {
 
 }  // namespace
 
-DemoInfo Inspect(FileSystem& files, const std::string& path) {
+DemoInfo ReadDemo(FileSystem& files, const std::string& path) {
   std::string start;
   if (files.ReadBytes(path, 0, kStartBytes, start) != 0) return Fail("the file cannot be read");
   return Read(start, [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
@@ -290,7 +290,7 @@ DemoInfo Inspect(FileSystem& files, const std::string& path) {
   });
 }
 
-DemoInfo InspectBytes(std::string_view file) {
+DemoInfo ReadDemoBytes(std::string_view file) {
   return Read(file.substr(0, kStartBytes),
               [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
                 bytes = offset < file.size() ? file.substr(offset, count) : std::string_view{};

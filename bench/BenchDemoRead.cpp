@@ -1,13 +1,13 @@
-// Inspecting a demo through the Win32 file system against opening and closing the same
+// Reading a demo through the Win32 file system against opening and closing the same
 // file, for a 1 MB and a 1 GB demo of each kind, made by padding a real demo's start.
-// bench_inspect CORPUS FOLDER   (Windows paths: the real demos; where to make the big ones)
+// bench_demo_read CORPUS FOLDER   (Windows paths: the real demos; where to make the big ones)
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/Timing.h"
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 #include "win32/Win32Ports.h"
 
 namespace {
@@ -53,7 +53,7 @@ struct Kind {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: bench_inspect CORPUS FOLDER\n");
+    std::fprintf(stderr, "usage: bench_demo_read CORPUS FOLDER\n");
     return 2;
   }
   const std::string corpus = argv[1];
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   const std::string hl = ReadWhole(corpus + "\\real-01.dem");
   const std::string q3 = ReadWhole(corpus + "\\real-04.dm_68");
   if (hl.size() < 544 || q3.empty()) {
-    std::printf("inspect: the real demos are missing in %s\n", corpus.c_str());
+    std::printf("read: the real demos are missing in %s\n", corpus.c_str());
     return 1;
   }
   std::int32_t directory = 0;
@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
 
   // The message code is built once per process, on the first Quake 3 demo.
   double t0 = bench::NowMs();
-  rd::demo::InspectBytes(q3);
-  std::printf("inspect: message code built once in %.1f ms\n", bench::NowMs() - t0);
+  rd::demo::ReadDemoBytes(q3);
+  std::printf("read: message code built once in %.1f ms\n", bench::NowMs() - t0);
 
   const auto openClose = [](const std::string& path) {
     const HANDLE f = CreateFileA(path.c_str(), GENERIC_READ,
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
       for (int k = 0; k < 2; ++k) {
         const int i = (r + k) % 2;
         t0 = bench::NowMs();
-        ok = rd::demo::Inspect(platform.files, paths[i]).read && ok;
+        ok = rd::demo::ReadDemo(platform.files, paths[i]).read && ok;
         ours[i].push_back(bench::NowMs() - t0);
         t0 = bench::NowMs();
         ok = openClose(paths[i]) && ok;
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& path : paths) DeleteFileA(path.c_str());
     if (!ok) {
-      std::printf("inspect %s: the demos could not be made or read (error %lu)\n", kind.name,
+      std::printf("read %s: the demos could not be made or read (error %lu)\n", kind.name,
                   GetLastError());
       status = 1;
       continue;
@@ -124,11 +124,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2; ++i) {
       const double a = bench::Median(ours[i]), b = bench::Median(floor[i]);
       std::printf(
-          "inspect %s %llu MB: Inspect %.3f ms, open+close %.3f ms, ratio %.2fx "
+          "read %s %llu MB: reading %.3f ms, open+close %.3f ms, ratio %.2fx "
           "(goal < 1 ms) [median of %d]\n",
           kind.name, kSizesMb[i], a, b, a / b, kRounds);
     }
-    std::printf("inspect %s: 1 GB / 1 MB %.2fx (goal <= 1.2x)\n", kind.name,
+    std::printf("read %s: 1 GB / 1 MB %.2fx (goal <= 1.2x)\n", kind.name,
                 bench::Median(ours[1]) / bench::Median(ours[0]));
   }
   RemoveDirectoryA(folder.c_str());

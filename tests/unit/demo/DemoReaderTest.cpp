@@ -5,7 +5,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "demo/DemoInspector.h"
+#include "demo/DemoReader.h"
 #include "tests/fakes/FakeFileSystem.h"
 
 namespace rd::demo {
@@ -20,7 +20,7 @@ std::string Corpus(const std::string& name) {
   return bytes.str();
 }
 
-TEST(Inspect, ReadsWhatRealDemosSayAboutThemselves) {
+TEST(ReadDemo, ReadsWhatRealDemosSayAboutThemselves) {
   struct Case {
     const char *file, *map, *mod;
     Engine engine;
@@ -43,7 +43,7 @@ TEST(Inspect, ReadsWhatRealDemosSayAboutThemselves) {
   for (const Case& c : cases) {
     fakes::FakeFileSystem fs;  // a misleading name: the content tells the engine
     fs.AddFile("C:\\Demos\\x.dm_57", Corpus(c.file));
-    const DemoInfo info = Inspect(fs, "C:\\Demos\\x.dm_57");
+    const DemoInfo info = ReadDemo(fs, "C:\\Demos\\x.dm_57");
     EXPECT_EQ(std::tuple(info.reason, info.engine, info.map, info.mod, info.protocol,
                          c.gameName ? info.gameName : ""),
               std::tuple("", c.engine, c.map, c.mod, c.protocol, c.gameName ? c.gameName : ""))
@@ -67,12 +67,12 @@ const std::string kMessage =
     Hex("aa4855b61e7bc453c8c0f308768cf1f2a547c3618fe55d6073b37959069e47b063d3c1f2b2b2b7c782f2b09f"
         "f23c821d7b5cf888c70a");
 
-TEST(Inspect, DecodesAMessageOfAnotherEncoder) {
-  const DemoInfo info = InspectBytes(Int32(7) + Int32(54) + kMessage + Int32(-1) + Int32(-1));
+TEST(ReadDemo, DecodesAMessageOfAnotherEncoder) {
+  const DemoInfo info = ReadDemoBytes(Int32(7) + Int32(54) + kMessage + Int32(-1) + Int32(-1));
   EXPECT_EQ(info.reason + "|" + info.map + "|" + info.hostName + "|" + info.mod, "|q3dm17|Test|cpma");
 }
 
-TEST(Inspect, GivesTheReasonWhenADemoIsDamaged) {
+TEST(ReadDemo, GivesTheReasonWhenADemoIsDamaged) {
   const std::string hl = Corpus("real-01.dem");  // directory at 193192, two entries
   const std::string q3 = Corpus("real-04.dm_68");
   std::int32_t q3Length = 0;
@@ -113,13 +113,13 @@ TEST(Inspect, GivesTheReasonWhenADemoIsDamaged) {
   };
   // clang-format on
   for (const Case& c : cases) {
-    const DemoInfo info = InspectBytes(c.bytes);
+    const DemoInfo info = ReadDemoBytes(c.bytes);
     EXPECT_EQ(std::pair(info.read, info.reason), std::pair(!*c.reason, std::string(c.reason)))
         << c.what;
     EXPECT_TRUE(!info.read || (info.map == "c1a0" && info.mod == "valve" && info.seconds < 0));
   }
   fakes::FakeFileSystem files;
-  EXPECT_EQ(Inspect(files, "C:\\missing.dem").reason, "the file cannot be read");
+  EXPECT_EQ(ReadDemo(files, "C:\\missing.dem").reason, "the file cannot be read");
 }
 
 }  // namespace

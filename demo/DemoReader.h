@@ -30,13 +30,13 @@ struct DemoInfo {
 
 // Reads the demo at path through the file system port. The engine is told by the content,
 // not by the file's extension.
-DemoInfo Inspect(FileSystem& files, const std::string& path);
+DemoInfo ReadDemo(FileSystem& files, const std::string& path);
 
 // The same reading over a whole file already in memory (tests, fuzzing): answers what
-// Inspect answers for a file of these bytes.
-DemoInfo InspectBytes(std::string_view file);
+// ReadDemo answers for a file of these bytes.
+DemoInfo ReadDemoBytes(std::string_view file);
 
-// How much of the start Inspect reads: the largest first message the engines write, and its
+// How much of the start ReadDemo reads: the largest first message the engines write, and its
 // record header.
 inline constexpr std::size_t kStartBytes = 8 + 32768;
 
