@@ -137,7 +137,7 @@ void MainWindow::DetectGame() {
   if (read) TakeModFrom(*info);
 }
 
-const demo::DemoInfo* MainWindow::ReadDemo(const std::string& path, bool* fresh) {
+const demo::DemoInfo* MainWindow::DemoAt(const std::string& path, bool* fresh) {
   FileFacts facts;
   if (path.empty() || ports_.files.Facts(path, facts) != 0) return nullptr;
   const bool same = demoKnown_ && path == demoPath_ && facts.size == demoFacts_.size &&
@@ -154,7 +154,7 @@ const demo::DemoInfo* MainWindow::ReadDemo(const std::string& path, bool* fresh)
 
 const demo::DemoInfo* MainWindow::ShowDemo(bool* fresh) {
   const std::string& text = txtFilename.Text();
-  const demo::DemoInfo* info = ReadDemo(text, fresh);
+  const demo::DemoInfo* info = DemoAt(text, fresh);
   // An unreadable file says why only when its name makes it a demo.
   const bool demo = info && (info->read || catalogue::FindByExtension(text));
   lblDemo.SetCaption(demo ? summary::Line(*info) : std::string());
@@ -174,7 +174,7 @@ void MainWindow::Form_DropFiles(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
   const std::string path = PathHelpers::GetLongPath(ports_, paths.front());
   if (ports_.files.FindFile(path).status != FindStatus::Found) return;
-  const demo::DemoInfo* info = ReadDemo(path, nullptr);
+  const demo::DemoInfo* info = DemoAt(path, nullptr);
   if (!catalogue::FindByExtension(path) && !(info && info->read)) return;
   dialogFileName_ = path;
   txtFilename.SetText(path);

@@ -51,7 +51,7 @@ class MainWindow {
   void Play();
   // The demo at path, read again only when its size or time changed since the last read
   // (fresh tells); null when the path names no existing file.
-  const demo::DemoInfo* ReadDemo(const std::string& path, bool* fresh);
+  const demo::DemoInfo* DemoAt(const std::string& path, bool* fresh);
   // Reads the demo the file box names and shows what it says under the box.
   const demo::DemoInfo* ShowDemo(bool* fresh);
   // The mod the demo names into the mod box, when the selected game is the demo's.
