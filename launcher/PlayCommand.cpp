@@ -46,7 +46,7 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
   const std::string temporary = folder + "\\~" + catalogue::StagedName(game, extension) + ".tmp";
   std::uint32_t code = ports.files.Copy(demoPath, temporary);
   if (code == 0) {
-    const std::string previous = folder + "\\~" + std::string(game.stagedName) + ".old";
+    const std::string previous = folder + "\\~" + catalogue::StagedName(game, extension) + ".old";
     if (ports.files.Move(result.stagedPath, previous) == 0) result.previous = previous;
     code = ports.files.Move(temporary, result.stagedPath);
     if (code != 0 && !result.previous.empty()) {
