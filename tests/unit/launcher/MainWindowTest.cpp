@@ -2,7 +2,6 @@
 #include <iterator>
 #include <tuple>
 
-#include "config/ConfigWindow.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
 namespace rd::launcher_tests {
@@ -55,9 +54,7 @@ TEST_F(MainWindowTest, TheFileBoxShowsTheCommandLineOrTheLastFileAndPicksItsGame
 }
 
 TEST_F(MainWindowTest, EachGameRemembersItsOwnModAndOnlyHalfLifeTakesSpeedAndResolution) {
-  fp.process.version = ProgramVersion{2, 10, 305};
   MainWindow& f = Load();
-  EXPECT_EQ(f.lblTop.Caption(), "Tessaway Replaydock v2.10.305");
   EXPECT_EQ(f.cboGame.Text() + f.cboMod.Text() + f.cboSpeed.Text() + f.cboResolution.Text(),
             std::string(kHL) + "cstrike1Default");
   Pick(f.cboMod, "dod");
@@ -81,38 +78,6 @@ TEST_F(MainWindowTest, EachGameRemembersItsOwnModAndOnlyHalfLifeTakesSpeedAndRes
   EXPECT_EQ(form->cboGame.Text(), kRTCW);
 }
 
-// The dialog starts from the last choice; only a chosen demo counts, and a missing .dem
-// leaves the game as it was.
-TEST_F(MainWindowTest, TheOpenDialogStartsFromTheLastChoiceAndAChosenDemoSelectsItsGame) {
-  MainWindow& f = Load();
-  fp.files.AddFile("C:\\D\\Match.Dem", "x");
-  using O = OpenResult::Outcome;
-  const std::tuple<O, const char*, std::string> cases[] = {
-      {O::Chosen, "E:\\FINAL.DM_57", ">E:\\FINAL.DM_57|" + std::string(kRTCW)},
-      {O::Cancelled, "C:\\x.dem", "E:\\FINAL.DM_57>E:\\FINAL.DM_57|" + std::string(kRTCW)},
-      {O::Failed, "C:\\x.dem", "E:\\FINAL.DM_57>E:\\FINAL.DM_57|" + std::string(kRTCW)},
-      {O::Chosen, "C:\\D\\gone.dem", "E:\\FINAL.DM_57>C:\\D\\gone.dem|" + std::string(kRTCW)},
-      {O::Chosen, "C:\\D\\Match.Dem", "C:\\D\\gone.dem>C:\\D\\Match.Dem|" + std::string(kHL)}};
-  for (const auto& [outcome, path, seen] : cases) {
-    fp.dialogs.openResults.push_back({outcome, path});
-    f.cmdSelect.UserClicked();
-    EXPECT_EQ(fp.dialogs.openRequests.back().fileName + ">" + f.txtFilename.Text() + "|" +
-                  f.cboGame.Text(), seen);
-  }
-  EXPECT_EQ(Stored(fp, catalogue::LastFilenameValue), "C:\\D\\Match.Dem");
-}
-
-TEST_F(MainWindowTest, ASpeedThatIsNoNumberInTheUsersLocaleBecomesOneWhenTheFocusLeaves) {
-  MainWindow& f = Load();
-  fp.process.numbers = NumberFormat{",", "."};
-  for (const auto& [typed, kept] :
-       {std::pair{"fast", "1"}, {"", "1"}, {"0,5", "0,5"}, {"-1", "-1"}}) {
-    f.cboSpeed.UserEdited(typed);
-    f.cboSpeed.UserLeaving();
-    EXPECT_EQ(f.cboSpeed.Text(), kept) << typed;
-  }
-}
-
 using TooLongPaths = WindowTest;
 
 // A demo or a staged path that Windows cannot take says so, not "does not exist".
@@ -134,36 +99,6 @@ TEST_F(TooLongPaths, PlaySaysWhichPathIsTooLongForWindows) {
     EXPECT_EQ(fp.dialogs.messages[0].text, text);
     EXPECT_EQ(fp.log.back(), "show main");
     fp.dialogs.messages.clear();
-  }
-}
-
-// Windows starts no program from a path of 260 characters or more and takes no name of over
-// 255: a game's location or the program's own path like that says so.
-TEST_F(TooLongPaths, TheGameLocationAndTheRegistrationSaySo) {
-  ConfigWindow f(fp.ports, host);
-  f.Form_Load();
-  const auto last = [&] {
-    return fp.dialogs.messages.empty() ? "" : fp.dialogs.messages.back().text;
-  };
-  const std::string deep = "C:\\Games\\" + std::string(240, 'g') + "\\Half-Life\\hl.exe";
-  fp.files.AddFile(deep);
-  for (const std::string& location : {deep, "C:\\Games\\" + std::string(256, 'n') + ".exe"}) {
-    f.txtLocation.UserEdited(location);
-    bool cancel = true;
-    f.txtLocation.Validate(cancel);
-    EXPECT_EQ(last(), "The path of the specified program is too long for Windows: " + location +
-                          ". Please select an executable with a shorter path.");
-  }
-  for (const int extra : {241, 242}) {  // 259 and 260 characters with the name
-    fp.process.exeFolder = "C:\\" + std::string(extra, 'r');
-    fp.files.AddFile(fp.process.exeFolder + "\\Replaydock.exe");
-    f.cmdRegister.UserClicked();
-    EXPECT_EQ(last(),
-              extra == 241
-                  ? "File types registered!"
-                  : "The path of Replaydock is too long for Windows: " + fp.process.exeFolder +
-                        "\\Replaydock.exe. Please move the "
-                        "program to a shorter path, then register the file types again.");
   }
 }
 

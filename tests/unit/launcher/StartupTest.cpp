@@ -1,6 +1,5 @@
 #include "config/ConfigWindow.h"
 #include "launcher/Startup.h"
-#include "splash/SplashWindow.h"
 #include "tests/fakes/FakeViews.h"
 #include "tests/unit/launcher/LauncherTesting.h"
 
@@ -95,75 +94,6 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
   EXPECT_TRUE(looks == 4 && views.mainViewsCreated == 1);
   EXPECT_EQ(fp.shell.calls.at(0).owner, fakes::FakeViewFactory::MainHandle);
   EXPECT_TRUE(At(ran) < At("show main") && At("show main") < At("close splash"));
-  const auto before = fp.log.size();
-  fp.timer.TickAll();
-  app.HandOver();
-  app.EndProgram();
-  app.EndProgram();  // ends once, and no second window after the hand-over
-  EXPECT_EQ(fp.log.size(), before + 2);
-  EXPECT_EQ(fp.process.exitCount, 1);
-}
-
-// The games found on the machine: looked for once, only when a location is needed that is
-// not stored or names no file.
-TEST(FoundGames, AStoredLocationWinsOneNamingNoFileIsOfferedTheCopyFoundAndPlayUsesIt) {
-  const std::string steam = "C:\\Program Files (x86)\\Steam\\steamapps\\common";
-  const std::string hl = steam + "\\Half-Life\\hl.exe", q3 = steam + "\\Quake 3 Arena\\quake3.exe";
-  for (const bool missing : {false, true}) {
-    fakes::FakePlatform fp;
-    fakes::FakeViewFactory views{fp.log};
-    Application app{fp.ports, views};
-    fp.files.AddFile(fp.process.commandLine = "C:\\Demos\\final.dm_66");
-    fp.registry.PutText(regroot::CurrentUser, "Software\\Valve\\Steam", "SteamPath",
-                        "c:/program files (x86)/steam");
-    for (const std::string& exe : {hl, q3, std::string("C:\\Games\\hl.exe")}) fp.files.AddFile(exe);
-    fp.files.AddFolder(steam + "\\Quake 3 Arena\\baseq3");
-    Store(fp, "HLPath", missing ? "C:\\Old\\hl.exe" : "C:\\Games\\hl.exe");
-    const auto lookups = [&] {  // one look opens Steam's own key once
-      return std::count(fp.registry.Calls().begin(), fp.registry.Calls().end(),
-                        "open HKCU\\Software\\Valve\\Steam");
-    };
-    views.whileConfigOpen = [&](ConfigWindow& form) {  // the first run's
-      EXPECT_EQ(form.lblFound.Caption(), missing ? "Found: " + hl : "");
-      EXPECT_EQ(lookups(), missing ? 1 : 0);
-      form.cmdUseFound.UserClicked();
-      EXPECT_EQ(form.txtLocation.Text(), missing ? hl : "C:\\Games\\hl.exe");
-      form.cmdBottom.UserClicked();
-    };
-    app.Main();
-    fp.timer.TickAll();
-    app.MainForm().cmdBottom_Click(2);
-    EXPECT_EQ(views.configViewsCreated, 1);
-    ASSERT_EQ(fp.shell.calls.size(), 1u);
-    EXPECT_EQ(fp.shell.calls[0].file, q3);
-    EXPECT_EQ(lookups(), 1);  // once, whatever asked since
-  }
-}
-
-// The splash window alone, its timer and its link.
-TEST(Splash, EachTickAsksForTheHandOverUntilTheTimerStopsAndTheAddressOpensAMail) {
-  fakes::FakePlatform fp;
-  RecordingHost host(fp);
-  fp.ports.mainWindowOwner = [] { return WindowHandle{0x4242}; };
-  fp.shell.result = 31;  // no mail program associated: no complaint either
-  {
-    SplashWindow splash(fp.ports, host), other(fp.ports, host);
-    splash.Form_Load();
-    splash.Form_Load();  // no second timer
-    EXPECT_EQ(fp.timer.LastInterval(), 2000u);
-    fp.timer.TickAll();
-    fp.timer.TickAll();
-    splash.lblEMailAddress_Click();
-    splash.Form_Unload();
-    fp.timer.TickAll();
-    other.Form_Load();  // going away without unloading stops it too
-  }
-  EXPECT_TRUE(fp.timer.Running() == 0 && fp.dialogs.messages.empty());
-  EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "hand over"), 2);
-  ASSERT_EQ(fp.shell.calls.size(), 1u);
-  const auto& c = fp.shell.calls[0];
-  EXPECT_EQ(c.file + "|" + c.parameters + "|" + c.directory + std::to_string(c.owner == WindowHandle{0x4242}),
-            "mailto:replaydock@tessaway.example||1");
 }
 
 }  // namespace
