@@ -18,15 +18,13 @@ namespace rd::fuzz {
 // lookups find something now and then.
 struct World {
   World() {
-    for (const char* file :
-         {"C:\\Demos\\match.dem", "C:\\Demos\\final.DM_66", "C:\\Demos\\duel.dm_57",
-          "C:\\Program Files\\Quake III Arena\\quake3.exe", "C:\\Sierra\\Half-Life\\hl.exe",
-          "C:\\Program Files\\Replaydock\\Replaydock.exe", "D:\\Long Folder Name\\Some Demo.dem"}) {
+    for (const char* file : {"C:\\Demos\\match.dem", "C:\\Demos\\final.DM_66", "C:\\Demos\\duel.dm_57",
+                             "C:\\Program Files\\Quake III Arena\\quake3.exe", "C:\\Sierra\\Half-Life\\hl.exe",
+                             "C:\\Program Files\\Replaydock\\Replaydock.exe", "D:\\Long Folder Name\\Some Demo.dem"})
       fp.files.AddFile(file, "DATA");
-    }
     fp.files.AddFile("C:\\Demos\\hidden.dem", "x", {.hidden = true});
-    fp.files.AddFolder("C:\\Program Files\\Quake III Arena\\baseq3");
-    fp.files.AddFolder("C:\\Sierra\\Half-Life\\cstrike");
+    for (const char* folder : {"C:\\Program Files\\Quake III Arena\\baseq3", "C:\\Sierra\\Half-Life\\cstrike"})
+      fp.files.AddFolder(folder);
     fp.files.AddDrive('E', false);
   }
   fakes::FakePlatform fp;

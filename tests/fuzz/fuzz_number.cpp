@@ -17,19 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (in.ConsumeBool()) number = std::ldexp(number, in.ConsumeIntegralInRange(-1100, 1100));
   const std::string text = in.ConsumeRemainingBytesAsString();
 
-  const auto parsed = util::ParseNumber(text, format);
-  RD_FUZZ_CHECK(!(parsed && std::isnan(*parsed)));
   // Surrounding blanks never change the answer; a text that is no number is no 16-bit one.
-  if (!text.empty())
-    RD_FUZZ_CHECK(util::IsNumeric(" " + text + "\t", format) == parsed.has_value());
-  RD_FUZZ_CHECK(!SettingValue(text).ToInt16(format) || parsed);
-  // A number rounds half to even within 16 bits, and is true when it is not 0.
+  const auto parsed = util::ParseNumber(text, format);
+  RD_FUZZ_CHECK(!(parsed && std::isnan(*parsed)) && (!SettingValue(text).ToInt16(format) || parsed));
+  if (!text.empty()) RD_FUZZ_CHECK(util::IsNumeric(" " + text + "\t", format) == parsed.has_value());
+  // A number rounds half to even within 16 bits (-32768.5 fits, 32767.5 does not), and is
+  // true when it is not 0.
   const SettingValue value(number);
   std::fesetround(FE_TONEAREST);
-  // Halves round to even: -32768.5 becomes -32768, which fits; 32767.5 becomes 32768.
   const bool fits = std::isfinite(number) && number >= -32768.5 && number < 32767.5;
-  RD_FUZZ_CHECK(value.ToInt16(format) ==
-                (fits ? std::optional<std::int16_t>(std::nearbyint(number)) : std::nullopt));
-  RD_FUZZ_CHECK(value.ToBoolean(format) == (number != 0));
+  RD_FUZZ_CHECK(value.ToInt16(format) == (fits ? std::optional<std::int16_t>(std::nearbyint(number)) : std::nullopt) &&
+                value.ToBoolean(format) == (number != 0));
   return 0;
 }

@@ -21,13 +21,8 @@ std::string Corpus(const std::string& name) {
 }
 
 TEST(ReadDemo, ReadsWhatRealDemosSayAboutThemselves) {
-  struct Case {
-    const char *file, *map, *mod;
-    Engine engine;
-    int protocol;
-    double seconds;
-    const char* gameName;  // nullptr: not established by a source
-  };
+  // A null game name: not established by a source.
+  struct Case { const char *file, *map, *mod; Engine engine; int protocol; double seconds; const char* gameName; };
   // A gamename unlike fs_game (extra-01) shows the mod is taken from fs_game.
   // clang-format off
   const Case cases[] = {
@@ -84,7 +79,6 @@ TEST(ReadDemo, GivesTheReasonWhenADemoIsDamaged) {
   struct Case { const char* what; std::string bytes; const char* reason; };  // "": read, unknown length
   // clang-format off
   const Case cases[] = {
-      {"empty", "", "the file is too short"}, {"half a magic", hl.substr(0, 5), "the file is too short"},
       {"cut header", hl.substr(0, 543), "the file is too short"},
       {"other magic", with(hl, 0, "HL2DEMO"), "the file is not a demo of a known kind"},
       {"map without end", with(hl, 16, std::string(260, 'a')), "the map name has no end"},
@@ -93,16 +87,13 @@ TEST(ReadDemo, GivesTheReasonWhenADemoIsDamaged) {
       {"no folder", with(hl, 276, std::string(1, '\0')), "the demo names no game folder"},
       {"control in map", with(hl, 16, "c1\na0"), "the map name is unreadable"},
       {"option as folder", with(hl, 276, "-dev"), "the game folder name is unreadable"},
-      {"folder with space", with(hl, 276, "val e"), "the game folder name is unreadable"},
       {"unfinished recording", with(hl, 540, Int32(0)), ""},
       {"directory in header", with(hl, 540, Int32(100)), "the directory offset is impossible"},
-      {"directory negative", with(hl, 540, Int32(-5)), "the directory offset is impossible"},
       {"directory past end", with(hl, 540, Int32(193390)), "the directory lies past the end of the file"},
       {"directory cut", hl.substr(0, hl.size() - 1), "the directory is cut off"},
       {"no entries", with(hl, 193192, Int32(0)), "the directory has an impossible number of entries"},
       {"65535 entries", with(hl, 193192, Int32(65535)), "the directory has an impossible number of entries"},
       {"length NaN", with(hl, 193196 + 92 + 76, nan), "the playback length is damaged"},
-      {"length negative", with(hl, 193196 + 92 + 76, Int32(static_cast<std::int32_t>(0xbf800000))), "the playback length is damaged"},
       {"cut record header", q3.substr(0, 7), "the file is too short"},
       {"only the end", Int32(0) + Int32(-1), "the demo holds no messages"},
       {"length -2", with(q3, 4, Int32(-2)), "the file is not a demo of a known kind"},

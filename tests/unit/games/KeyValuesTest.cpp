@@ -20,16 +20,11 @@ std::optional<std::string> Lookup(const std::string& text, std::string_view path
   return node ? node->Text(path) : std::nullopt;
 }
 
-// Blocks nested that deep around one pair, and the path of keys to it.
-std::pair<std::string, std::string> Nested(int depth) {
-  std::string text = "\"v\" \"x\"", path = "v";
-  for (int i = 0; i < depth; ++i) text = "\"k\" { " + text + " }", path = "k/" + path;
-  return {text, path};
-}
-
 constexpr char kJunk[] = "\"a\" {\0\xFF\"b\" {";
 
 TEST(KeyValues, ReadsSteamsFilesAndTakesDamageForNotFound) {
+  std::string deep = "\"v\" \"x\"", at = "v";  // blocks nested as deep as allowed
+  for (int i = 0; i < kMaxKeyValueDepth; ++i) deep = "\"k\" { " + deep + " }", at = "k/" + at;
   // clang-format off
   const struct { std::string text, path; std::optional<std::string> value; } cases[] = {
       {R"("AppState" { "appid" "70" "installdir" "Half-Life" })", "AppState/installdir", "Half-Life"},
@@ -38,12 +33,10 @@ TEST(KeyValues, ReadsSteamsFilesAndTakesDamageForNotFound) {
       {"// Steam\na { // trailing\n b \"c // not one\" }", "a/b", "c // not one"},
       {R"("a" { "b" "1" [$WIN32] "d" "e" })", "a/d", "e"},
       {"\xEF\xBB\xBF\"a\" { \"name\" \"Li\xC4\x81u \xFF\" }", "a/name", "Li\xC4\x81u \xFF"},
-      {Nested(kMaxKeyValueDepth).first, Nested(kMaxKeyValueDepth).second, "x"},
+      {deep, at, "x"}, {"\"k\" { " + deep + " }", "k/" + at, std::nullopt},
       // Damaged.
       {R"("a" { "b" "c")", "a/b", std::nullopt}, {R"("a" { "b" "c" } })", "a/b", std::nullopt},
-      {R"({ "b" "c" })", "b", std::nullopt}, {std::string(kJunk, sizeof kJunk - 1), "a/b", std::nullopt},
-      {Nested(kMaxKeyValueDepth + 1).first, Nested(kMaxKeyValueDepth + 1).second, std::nullopt},
-  };
+      {R"({ "b" "c" })", "b", std::nullopt}, {std::string(kJunk, sizeof kJunk - 1), "a/b", std::nullopt}};
   // clang-format on
   for (const auto& [text, path, value] : cases) EXPECT_EQ(Lookup(text, path), value) << text;
 }
