@@ -9,75 +9,56 @@
 using namespace e2e;
 using namespace rd::ids;
 
-namespace {
-
-int Say(const std::string& line, int status = 0) {
+static bool Say(const std::string& line) {
   std::printf("demo: %s\n", line.c_str());
-  std::fflush(stdout);
-  return status;
+  return std::fflush(stdout) == 0;
 }
-void Shot(HWND window, const std::string& what) {
-  const std::string path = SaveScreenshot(window, "demo-" + what.substr(0, what.find(' ')));
-  Say(path.empty() ? "no screenshot of the " + what : "screenshot of the " + what + ": " + path);
+static int Fail(const std::string& why) {
+  Say("FAILED: " + why);
+  return 1;
 }
-std::string Stored(const std::string& value) {
-  return RegQuery(kSettingsKey, value).value_or(RegValue{}).data;
+static HWND Shown(HWND window, const std::string& what) {  // null when it never came
+  const std::string path = window ? SaveScreenshot(window, "demo-" + what) : "";
+  Say(window ? what + " shown; screenshot: " + (path.empty() ? "none" : path) : "FAILED: no " + what);
+  return window;
 }
-
-}  // namespace
 
 int main() {
   const std::string root = "C:\\replaydock-demo", game = root + "\\Quake III Arena\\quake3.exe";
-  const std::string demo = root + "\\My Demos\\first demo.dm_66",
-                    bytes = SampleDemoBytes(4096, 2026);
+  const std::string demo = root + "\\My Demos\\first demo.dm_66", bytes = SampleDemoBytes(4096, 2026);
   LetWineDrawTitleBars();
   DeleteTree(root);
-  if (!FreshSettings(false) || !InstallStandIn(game) ||
-      !MakeFolders(ParentFolder(game) + "\\baseq3") || !MakeFolders(ParentFolder(demo)) ||
-      !WriteBytes(demo, bytes)) {
-    return Say("FAILED: could not set up the settings, the stand-in game or the demo", 1);
+  if (!FreshSettings(false) || !InstallStandIn(game) || !MakeFolders(ParentFolder(game) + "\\baseq3") ||
+      !MakeFolders(ParentFolder(demo)) || !WriteBytes(demo, bytes)) {
+    return Fail("could not set up the settings, the stand-in game or the demo");
   }
-  Say("created the demo " + demo + " and the stand-in game " + game);
+  Say("created " + demo + " and " + game);
   Process app;
-  if (!app.Start(ReplaydockExe(), "\"" + ReplaydockExe() + "\" " + demo))
-    return Say("FAILED: no start", 1);
-  Say("started Replaydock with " + demo);
-  HWND window = WaitForWindow(app.Pid(), SplashClass);
-  if (!window) return Say("FAILED: no splash window", 1);
-  Shot(window, "splash window");
+  if (!app.Start(ReplaydockExe(), "\"" + ReplaydockExe() + "\" " + demo) ||
+      !Shown(WaitForWindow(app.Pid(), SplashClass), "splash"))
+    return 1;
   for (const int button : {IDNO, IDOK}) {
     const auto box = WaitForMessageBox(app.Pid(), "Replaydock");
-    if (!box) return Say("FAILED: no first-run message", 1);
-    Say("message: \"" + box->text + "\"; answered " +
-        (button == IDNO ? "No (file types unchanged)" : "OK"));
+    if (!box) return Fail("no first-run message");
+    Say("message \"" + box->text + "\" answered " + (button == IDNO ? "No" : "OK"));
     PressButton(box->window, button);
     WaitHiddenOrGone(box->window);
   }
-  if (!(window = WaitForWindow(app.Pid(), ConfigClass)))
-    return Say("FAILED: no configuration window", 1);
+  HWND window = Shown(WaitForWindow(app.Pid(), ConfigClass), "configuration");
+  if (!window) return 1;
   PickCombo(Control(window, ConfigCboGame), "Quake 3 Arena");
   SetText(Control(window, ConfigTxtLocation), game);
-  WaitUntil([&] { return Stored("Q3APath") == game; });
-  Say("configuration window: Quake 3 Arena's location set; the registry holds Q3APath = " +
-      Stored("Q3APath"));
-  Shot(window, "configuration window");
+  WaitUntil([&] { return RegText(kSettingsKey, "Q3APath") == game; });
+  Say("set Quake 3 Arena's location; Q3APath = " + RegText(kSettingsKey, "Q3APath"));
   Click(Control(window, ConfigCmdBottom));
-  if (!(window = WaitForWindow(app.Pid(), MainClass))) return Say("FAILED: no main window", 1);
-  TypeText(ComboEdit(Control(window, MainCboMod)), "osp");
-  Say("main window: file box \"" + GetText(Control(window, MainTxtFilename)) + "\", game \"" +
-      GetText(Control(window, MainCboGame)) +
-      "\"; typed the mod, DefaultQ3AMod = " + Stored("DefaultQ3AMod"));
-  Shot(window, "main window");
+  if (!(window = Shown(WaitForWindow(app.Pid(), MainClass), "main"))) return 1;
+  Say("file \"" + GetText(Control(window, MainTxtFilename)) + "\", game \"" +
+      GetText(Control(window, MainCboGame)) + "\"; pressing Play");
   Click(Control(window, MainCmdBottom0 + 2));
-  DWORD code = 0;
-  if (!app.WaitExit(kWaitMs, &code)) return Say("FAILED: Replaydock did not end after Play", 1);
-  Say("pressed Play; Replaydock ended with exit code " + std::to_string(code));
   const auto starts = WaitForGameStarts(game);
-  if (starts.empty()) return Say("FAILED: the stand-in game recorded no start", 1);
-  Say("the game received the command line " + starts[0].commandLine + " in " +
-      starts[0].workingFolder);
-  const std::string staged = ParentFolder(game) + "\\baseq3\\Demos\\replaydock.dm_66";
-  const bool same = ReadBytes(staged) == bytes;
-  return Say("the staged demo " + staged + (same ? " is" : " is NOT") + " the original's copy",
-             same ? 0 : 1);
+  if (!app.WaitExit(kWaitMs) || starts.empty()) return Fail("Play did not start the game");
+  Say("the game got " + starts[0].commandLine + " in " + starts[0].workingFolder);
+  const bool same = ReadBytes(ParentFolder(game) + "\\baseq3\\Demos\\replaydock.dm_66") == bytes;
+  if (!same) return Fail("the staged demo differs from the original");
+  return Say("the staged demo is the original's copy") ? 0 : 1;
 }

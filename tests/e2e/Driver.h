@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -71,42 +70,23 @@ class Process {
   bool Start(const std::string& exe, std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
     Kill();
-    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi)) {
-      return false;
-    }
-    CloseHandle(pi.hThread);
-    return Own(pi.hProcess, pi.dwProcessId);
+    return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &si, &pi_) &&
+           CloseHandle(pi_.hThread);
   }
-  bool Attach(DWORD pid) {
-    Kill();
-    return Own(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
-                           FALSE, pid),
-               pid);
-  }
-  DWORD Pid() const { return pid_; }
-  // True when the process ended within the time; its exit code goes to *code.
-  bool WaitExit(int timeoutMs, DWORD* code = nullptr) {
-    const bool ended = handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0;
-    if (ended && code) GetExitCodeProcess(handle_, code);
-    return ended;
+  DWORD Pid() const { return pi_.dwProcessId; }
+  bool WaitExit(int timeoutMs) {  // true when the process ended within the time
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, timeoutMs) == WAIT_OBJECT_0;
   }
   void Kill() {
-    if (handle_ && TerminateProcess(handle_, 1)) WaitForSingleObject(handle_, 5000);
-    if (handle_) CloseHandle(handle_);
-    Own(nullptr, 0);
+    if (pi_.hProcess && TerminateProcess(pi_.hProcess, 1)) WaitForSingleObject(pi_.hProcess, 5000);
+    if (pi_.hProcess) CloseHandle(pi_.hProcess);
+    pi_ = {};
   }
 
  private:
-  bool Own(HANDLE handle, DWORD pid) {
-    handle_ = handle;
-    pid_ = handle ? pid : 0;
-    return handle != nullptr;
-  }
-  HANDLE handle_ = nullptr;
-  DWORD pid_ = 0;
+  PROCESS_INFORMATION pi_{};
 };
 
 struct ToolResult {
@@ -144,11 +124,7 @@ inline ToolResult RunTool(const std::string& commandLine, int timeoutMs = 60000)
   return result;
 }
 
-// The registry as reg.exe names and shows it: keys "HKCU\...", a value's type ("REG_SZ",
-// "REG_DWORD") and its data as printed ("text", "0x280").
-struct RegValue {
-  std::string type, data;
-};
+// Keys as reg.exe names them: "HKCU\...".
 inline std::pair<HKEY, std::string> RegKeyOf(const std::string& key) {
   const std::string root = key.substr(0, key.find('\\'));
   const HKEY h = root == "HKCR"   ? HKEY_CLASSES_ROOT
@@ -156,18 +132,15 @@ inline std::pair<HKEY, std::string> RegKeyOf(const std::string& key) {
                                   : HKEY_CURRENT_USER;
   return {h, key.size() > root.size() ? key.substr(root.size() + 1) : ""};
 }
-inline std::optional<RegValue> RegQuery(const std::string& key, const std::string& value) {
+// A text value, or "<absent>".
+inline std::string RegText(const std::string& key, const std::string& value) {
   const auto [root, path] = RegKeyOf(key);
-  DWORD type = 0, size = 4096;
+  DWORD size = 4096;
   std::string data(size, '\0');
-  if (RegGetValueA(root, path.c_str(), value.empty() ? nullptr : value.c_str(),
-                   RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  if (type != REG_DWORD) return RegValue{type == REG_SZ ? "REG_SZ" : "REG_OTHER", data.c_str()};
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%lx", *reinterpret_cast<DWORD*>(data.data()));
-  return RegValue{"REG_DWORD", hex};
+  return RegGetValueA(root, path.c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, data.data(),
+                      &size) == ERROR_SUCCESS
+             ? data.c_str()
+             : "<absent>";
 }
 inline bool RegAddString(const std::string& key, const std::string& value,
                          const std::string& data) {
@@ -327,9 +300,6 @@ inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::str
     return seen.has_value();
   });
   return seen;
-}
-inline bool HasButton(HWND box, int id) {
-  return IsShown(GetDlgItem(box, id));
 }
 inline bool PressButton(HWND box, int id) {
   return Click(GetDlgItem(box, id));

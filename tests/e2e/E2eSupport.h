@@ -15,10 +15,6 @@ namespace e2e {
 inline std::string Quoted(const std::string& s) {
   return "\"" + s + "\"";
 }
-inline std::string RegText(const std::string& key, const std::string& value) {
-  const auto v = RegQuery(key, value);
-  return v ? v->data : std::string("<absent>");
-}
 inline HWND PlayButton(HWND main) {
   return Control(main, rd::ids::MainCmdBottom0 + 2);
 }

@@ -10,7 +10,6 @@ namespace e2e {
 
 inline const std::string kAppKey = "HKCU\\Software\\Tessaway\\Replaydock";
 inline const std::string kSettingsKey = kAppKey + "\\Settings";
-inline const std::string kHalfLifeKey = "HKCU\\Software\\Valve\\Half-Life\\Settings";
 
 // The programs built beside the test program.
 inline std::string ReplaydockExe() {
@@ -24,28 +23,20 @@ inline std::string StandInExe() {
 struct GameStart {
   std::string commandLine, workingFolder;
 };
-inline std::vector<GameStart> ReadGameStarts(const std::string& gameExe) {
+// Waits for the stand-in to record a start; returns what it recorded by then.
+inline std::vector<GameStart> WaitForGameStarts(const std::string& gameExe) {
   std::vector<GameStart> starts;
-  const std::string text = ReadBytes(ParentFolder(gameExe) + "\\standin-record.txt").value_or("");
-  // Whole lines only: the last entry may still be being written.
-  for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos;
-       pos = end + 2) {
-    const std::string line = text.substr(pos, end - pos);
-    if (line.rfind("CMDLINE:", 0) == 0) starts.push_back(GameStart{line.substr(8), {}});
-    if (line.rfind("CWD:", 0) == 0 && !starts.empty()) starts.back().workingFolder = line.substr(4);
-  }
-  return starts;
-}
-// Waits for the stand-in to record `count` starts; returns what it recorded by then.
-inline std::vector<GameStart> WaitForGameStarts(const std::string& gameExe, std::size_t count = 1,
-                                                int timeoutMs = kWaitMs) {
-  std::vector<GameStart> starts;
-  WaitUntil(
-      [&] {
-        starts = ReadGameStarts(gameExe);
-        return starts.size() >= count && !starts.back().workingFolder.empty();
-      },
-      timeoutMs);
+  WaitUntil([&] {
+    const std::string text = ReadBytes(ParentFolder(gameExe) + "\\standin-record.txt").value_or("");
+    starts.clear();
+    // Whole lines only: the last entry may still be being written.
+    for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+      const std::string line = text.substr(pos, end - pos);
+      if (line.rfind("CMDLINE:", 0) == 0) starts.push_back(GameStart{line.substr(8), {}});
+      if (line.rfind("CWD:", 0) == 0 && !starts.empty()) starts.back().workingFolder = line.substr(4);
+    }
+    return !starts.empty() && !starts.back().workingFolder.empty();
+  });
   return starts;
 }
 // Copies the stand-in to gameExe (folders created) and forgets earlier starts.
