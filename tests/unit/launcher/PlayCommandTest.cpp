@@ -54,6 +54,17 @@ TEST_P(Launches, StageTheDemoAndStartTheGameOrSayWhyNot) {
             *c.demo ? "hide main/" + std::string(launched ? "exit" : "show main")
                     : "message " + c.outcome + "/message " + c.outcome);
   EXPECT_EQ(fp.files.Content(c.staged).value_or("none"), c.content);
+  // A chosen resolution goes to Half-Life once the window is hidden: to the values the engine
+  // reads and to the older pair.
+  const auto dword = [&](const char* name) {
+    const auto v = fp.registry.Get(regroot::CurrentUser, "Software\\Valve\\Half-Life\\Settings", name);
+    if (!v || v->type != regtype::Dword || v->data.size() != 4) return std::string();
+    return std::to_string(v->data[0] | v->data[1] << 8 | v->data[2] << 16 | v->data[3] << 24);
+  };
+  const bool written = *c.demo && std::string(c.resolution) != "Default";
+  for (const auto& [w, h] : {std::pair{"EngineModeW", "EngineModeH"}, {"ScreenWidth", "ScreenHeight"}}) {
+    EXPECT_EQ(dword(w) + "x" + dword(h), written ? c.resolution : "x") << w;
+  }
   for (const std::string& name : fp.files.List(c.staged.substr(0, c.staged.rfind('\\')))) {
     EXPECT_EQ(name.find('~'), std::string::npos) << "left behind: " << name;
   }

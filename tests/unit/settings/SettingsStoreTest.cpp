@@ -97,7 +97,7 @@ TEST_F(SettingsStoreTest, ValuesAreStoredInTheLettersFormatOrNotAtAll) {
       {"s", "abc", 0, kSz, Zt("abc")}, {"S", true, 0, kSz, Zt("True")}, {"D", 640, 0, kDw, {0x80, 0x02, 0, 0}},
       {"D", -32768, 0, kDw, {0, 0x80, 0xFF, 0xFF}}, {"d", "480", 0, kDw, {0xE0, 0x01, 0, 0}}, {"D", 2.5, 0, kDw, two},
       {"D", 40000, 13, kDw, two}, {"D", "x", 13, kDw, two}, {"Q", "x", 0, kDw, two}, {"b", true, 0, kBin, ones},
-      {"B", false, 0, kBin, {0, 0}}, {"B", "Yes", 13, kBin, ones}};
+      {"B", false, 0, kBin, {0, 0}}, {"B", "Yes", 13, kBin, {0, 0}}};
   // clang-format on
   for (const auto& [letter, value, status, type, data] : cases) {
     const std::int32_t got = Write("HKCU", "Value", letter, value);
