@@ -1,6 +1,6 @@
 #include "win32/ConfigView.h"
 
-#include <commctrl.h>
+#include "win32/CommonControls.h"
 
 #include "win32/ControlIds.h"
 
@@ -78,7 +78,7 @@ bool ConfigView::Create() {
   // The pages' controls lie on the tab control: it goes to the bottom, and WS_CLIPSIBLINGS
   // keeps it from painting over them.
   if (tab_) SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (tab_) SetWindowSubclass(tab_, &ConfigView::TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  if (tab_) Subclass(tab_, &ConfigView::TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
   pages_[0] = {lblGame_, cboGame, lblLocation_, txtLocation, cmdSelect, lblFound_, cmdUseFound_};
   pages_[1] = {cmdRegister};
 
@@ -124,8 +124,8 @@ void ConfigView::ShowOffer() {
 
 LRESULT CALLBACK ConfigView::TabProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR hook, DWORD_PTR data) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &ConfigView::TabProc, hook);
-  const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) Unsubclass(window, &ConfigView::TabProc, hook);
+  const LRESULT result = CallSubclassed(window, message, wParam, lParam);
   // A page chosen from outside (TCM_SETCURSEL sends no TCN_SELCHANGE) shows its controls too.
   if (message == TCM_SETCURSEL) {
     reinterpret_cast<ConfigView*>(data)->ShowPage(

@@ -30,9 +30,4 @@ inline constexpr int ConfigCmdRegister = 205;
 inline constexpr int ConfigLblFound = 206;     // the executable found, offered
 inline constexpr int ConfigCmdUseFound = 207;  // "&Use": takes it
 
-// Splash window.
-inline constexpr int SplashLblTop = 300;
-inline constexpr int SplashLblInfo = 301;
-inline constexpr int SplashLblEMailAddress = 302;
-
 }  // namespace rd::ids

@@ -2,7 +2,7 @@
 
 #include "resources/resource.h"
 
-#include <commctrl.h>
+#include "win32/CommonControls.h"
 
 #include <algorithm>
 #include <cstring>
@@ -172,6 +172,7 @@ HWND FormWindow::AddControl(const char* className, const std::string& text, DWOR
                             DWORD exStyle, int id, TwipRect position, FontKind font,
                             int extraHeight) {
   if (!hwnd_) return nullptr;
+  LoadCommonControls();  // before the first control: it registers their classes
   // Push buttons tell when they get the focus, so that the default border can follow it.
   const DWORD type = style & BS_TYPEMASK;
   if (lstrcmpiA(className, WC_BUTTONA) == 0 &&
@@ -335,7 +336,7 @@ void FormWindow::BindComboBox(HWND window, forms::ComboBox& model) {
   SyncComboBox(binding);
   // WM_SETTEXT sent to an editable combo box from outside is the user's text too.
   if (model.Style() == forms::ComboStyle::DropDown) {
-    SetWindowSubclass(window, &FormWindow::BoxProc, kSetTextHook, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(window, &FormWindow::BoxProc, kSetTextHook, reinterpret_cast<DWORD_PTR>(this));
   }
 }
 
@@ -359,7 +360,7 @@ void FormWindow::WatchLeaving(HWND box, std::function<void()> leaving) {
     focusHolder = info.hwndItem;
   }
   leaving_.emplace_back(box, std::move(leaving));
-  SetWindowSubclass(focusHolder, &FormWindow::BoxProc, kFocusHook,
+  Subclass(focusHolder, &FormWindow::BoxProc, kFocusHook,
                     reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -598,7 +599,7 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wParam, L
   switch (message) {
     case WM_KILLFOCUS:
       if (hook == kFocusHook) {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = CallSubclassed(window, message, wParam, lParam);
         if (FromHandle(form->hwnd_) == form) {
           try {
             form->OnBoxKillFocus(window, reinterpret_cast<HWND>(wParam));
@@ -610,7 +611,7 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wParam, L
       break;
     case WM_SETTEXT:
       if (hook == kSetTextHook) {
-        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = CallSubclassed(window, message, wParam, lParam);
         if (FromHandle(form->hwnd_) == form) {
           try {
             form->OnBoxSetText(window);
@@ -621,12 +622,12 @@ LRESULT CALLBACK FormWindow::BoxProc(HWND window, UINT message, WPARAM wParam, L
       }
       break;
     case WM_NCDESTROY:
-      RemoveWindowSubclass(window, &FormWindow::BoxProc, hook);
+      Unsubclass(window, &FormWindow::BoxProc, hook);
       break;
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallSubclassed(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,6 @@
 #include "win32/SplashView.h"
 
-#include <commctrl.h>
+#include <algorithm>
 
 #include "win32/ControlIds.h"
 
@@ -9,14 +9,19 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kDarkRed = RGB(128, 0, 0);
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr std::size_t kMailLink = 2;
 
 }  // namespace
 
 SplashView::SplashView(WindowCounter& counter, HINSTANCE instance, SplashWindow& form)
-    : FormWindow(counter, instance), form_(form) {}
+    : FormWindow(counter, instance),
+      form_(form),
+      labels_{{{&form.lblTop, {840, 240, 3135, 375}, FontKind::Title},
+               {&form.lblInfo, {840, 720, 5295, 495}, FontKind::Normal},
+               {&form.lblEMailAddress, {840, 1320, 1935, 255}, FontKind::Bold}}} {}
 
 SplashView::~SplashView() {
+  for (const DrawnLabel& label : labels_) label.model->OnModelChanged = nullptr;
   if (Hwnd()) DestroyWindow(Hwnd());
   if (image_) DestroyIcon(image_);
 }
@@ -32,59 +37,92 @@ bool SplashView::Create() {
   frame.clientHeight = 1800;
   frame.background = kWhite;
   if (!CreateFrame(frame)) return false;
-
-  const HWND lblTop = AddControl(WC_STATICA, "", kLabel, 0, ids::SplashLblTop,
-                                 {840, 240, 3135, 375}, FontKind::Title);
-  const HWND lblInfo = AddControl(WC_STATICA, "", kLabel, 0, ids::SplashLblInfo,
-                                  {840, 720, 5295, 495}, FontKind::Normal);
-  lblEMailAddress_ = AddControl(WC_STATICA, "", kLabel | SS_NOTIFY, 0, ids::SplashLblEMailAddress,
-                                {840, 1320, 1935, 255}, FontKind::Bold);
-  BindLabel(lblTop, form_.lblTop);
-  BindLabel(lblInfo, form_.lblInfo);
-  FitWidth(lblEMailAddress_);  // the address is ours to choose; show all of it
-  BindLabel(lblEMailAddress_, form_.lblEMailAddress);
+  for (const DrawnLabel& label : labels_) {
+    label.model->OnModelChanged = [this] { InvalidateRect(Hwnd(), nullptr, TRUE); };
+  }
   FinishLayout(nullptr);
-  image_ = LoadProgramIcon(Px(480));
   return true;
 }
 
 void SplashView::Relayout() {
-  if (!image_) return;
-  DestroyIcon(image_);
+  if (image_) DestroyIcon(image_);
   image_ = LoadProgramIcon(Px(480));
+}
+
+RECT SplashView::LabelRect(const DrawnLabel& label) const {
+  const TwipRect& at = label.position;
+  RECT rect{Px(at.left), Px(at.top), Px(at.left + at.width), Px(at.top + at.height)};
+  if (&label == &labels_[kMailLink]) {
+    // The address is ours to choose; show all of it.
+    if (const HDC dc = GetDC(Hwnd())) {
+      const HGDIOBJ old = SelectObject(dc, Font(label.font));
+      const std::string& text = label.model->Caption();
+      SIZE extent{};
+      if (GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent)) {
+        rect.right = std::max(rect.right, rect.left + extent.cx + 2);
+      }
+      SelectObject(dc, old);
+      ReleaseDC(Hwnd(), dc);
+    }
+  }
+  return rect;
+}
+
+bool SplashView::OverMailLink(LPARAM clientPoint) const {
+  const POINT point{static_cast<short>(LOWORD(clientPoint)), static_cast<short>(HIWORD(clientPoint))};
+  const RECT rect = LabelRect(labels_[kMailLink]);
+  return PtInRect(&rect, point) != 0;
 }
 
 void SplashView::Paint(HDC dc) {
   if (image_) DrawIconEx(dc, Px(240), Px(120), image_, Px(480), Px(480), 0, nullptr, DI_NORMAL);
-}
-
-HBRUSH SplashView::LabelColours(HWND label, HDC dc) {
-  SetBkColor(dc, kWhite);
-  SetTextColor(dc, label == lblEMailAddress_ ? kDarkRed : GetSysColor(COLOR_WINDOWTEXT));
-  return BackgroundBrush();
-}
-
-bool SplashView::Command(int id, int code, HWND) {
-  if (id != ids::SplashLblEMailAddress || code != STN_CLICKED) return false;
-  form_.lblEMailAddress_Click();
-  return true;
+  SetBkMode(dc, TRANSPARENT);
+  for (const DrawnLabel& label : labels_) {
+    RECT rect = LabelRect(label);
+    const HGDIOBJ old = SelectObject(dc, Font(label.font));
+    SetTextColor(dc, &label == &labels_[kMailLink] ? kDarkRed : GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextA(dc, label.model->Caption().c_str(), -1, &rect,
+              DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
 }
 
 LRESULT SplashView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   handled = false;
-  if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == lblEMailAddress_ &&
-      lblEMailAddress_) {
-    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
-    handled = true;
-    return TRUE;
+  switch (message) {
+    case WM_SETCURSOR: {
+      POINT point{};
+      if (LOWORD(lParam) != HTCLIENT || !GetCursorPos(&point) || !ScreenToClient(Hwnd(), &point))
+        return 0;
+      if (!OverMailLink(MAKELPARAM(point.x, point.y))) return 0;
+      SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+      handled = true;
+      return TRUE;
+    }
+    case WM_LBUTTONDOWN:
+      // A click is a press and a release over the link, as on a label.
+      linkPressed_ = OverMailLink(lParam);
+      if (linkPressed_) SetCapture(Hwnd());
+      handled = linkPressed_;
+      return 0;
+    case WM_LBUTTONUP:
+      if (!linkPressed_) return 0;
+      linkPressed_ = false;
+      ReleaseCapture();
+      handled = true;
+      if (OverMailLink(lParam)) form_.lblEMailAddress_Click();
+      return 0;
+    case WM_CAPTURECHANGED:
+      linkPressed_ = false;
+      return 0;
+    case WM_CLOSE:
+      // The hand-over closes this window, nothing else.
+      handled = true;
+      return 0;
+    default:
+      (void)wParam;
+      return 0;
   }
-  if (message == WM_CLOSE) {
-    // The hand-over closes this window, nothing else.
-    handled = true;
-    return 0;
-  }
-  (void)lParam;
-  return 0;
 }
 
 }  // namespace rd::win32

@@ -1,11 +1,10 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <exception>
 
 #include "demo/MessageCode.h"
 #include "launcher/Startup.h"
+#include "win32/CommonControls.h"
 #include "win32/Win32Ports.h"
 #include "win32/Win32Views.h"
 
@@ -32,11 +31,6 @@ DWORD WINAPI BuildMessageCode(LPVOID) {
 }
 
 int RunProgram(HINSTANCE instance) {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES;
-  InitCommonControlsEx(&controls);
-
   rd::win32::Win32Platform platform;
   rd::win32::Win32ViewFactory views(instance);
   rd::Application app(platform.ports, views);
@@ -47,6 +41,8 @@ int RunProgram(HINSTANCE instance) {
     CloseHandle(warmUp);
   }
   if (views.LiveWindows() == 0) return 0;
+  // The splash is on screen and needs nothing more; the main window will need these.
+  rd::win32::LoadCommonControls();
 
   MSG msg{};
   BOOL got = 0;
