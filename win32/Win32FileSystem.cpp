@@ -127,17 +127,24 @@ bool Protected(const wchar_t* path) {
          (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
-// Renames the open file, replacing the target. Wine would replace even a read-only one.
+// Renames the open file, replacing the target. Wine would replace even a read-only one, so
+// a target that is there is looked at first; most often there is none, which the rename
+// alone tells.
 std::uint32_t RenameOpen(HANDLE file, const wchar_t* to) {
-  if (Protected(to)) return ERROR_ACCESS_DENIED;
   const std::size_t bytes = std::wcslen(to) * sizeof(wchar_t);
   std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
-  info->ReplaceIfExists = TRUE;
   info->FileNameLength = static_cast<DWORD>(bytes);
   std::memcpy(info->FileName, to, bytes);
-  return Outcome(
-      SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())));
+  const auto rename = [&](bool replace) {
+    info->ReplaceIfExists = replace;
+    return Outcome(
+        SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())));
+  };
+  const std::uint32_t code = rename(false);
+  if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return code;
+  if (Protected(to)) return ERROR_ACCESS_DENIED;
+  return rename(true);
 }
 
 // Another drive: MoveFileEx copies where a rename cannot go. Systems that take no path in
@@ -161,8 +168,15 @@ std::uint32_t CopyOpen(const wchar_t* from, const wchar_t* to, HANDLE& out) {
   if (!GetFileSizeEx(in, &size) || !GetFileTime(in, nullptr, nullptr, &written)) {
     code = Outcome(FALSE);
   } else {
-    out = CreateFileW(to, GENERIC_WRITE | DELETE, share, nullptr, CREATE_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // A new file where it can be: Wine empties even a new file it is asked to create
+    // always, and on Linux closing a file emptied that way waits for all of it to be
+    // allocated on disk (ext4's auto_da_alloc), half a second a gigabyte.
+    const auto create = [&](DWORD disposition) {
+      return CreateFileW(to, GENERIC_WRITE | DELETE, share, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    };
+    out = create(CREATE_NEW);
+    if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) out = create(CREATE_ALWAYS);
     if (out == INVALID_HANDLE_VALUE) code = Outcome(FALSE);
   }
   if (code == 0) {
