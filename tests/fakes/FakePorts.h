@@ -73,13 +73,11 @@ class FakeShell final : public Shell {
     return result;
   }
   void NotifyAssociationsChanged() override {
-    ++associationNotices;
     if (sharedLog) sharedLog->push_back("shell associations changed");
   }
 
   std::vector<Call> calls;
   std::intptr_t result = 42;  // what Execute answers
-  int associationNotices = 0;
   std::vector<std::string>* sharedLog = nullptr;
 };
 
