@@ -63,7 +63,8 @@ TEST_F(FileSystemContract, LookupsAnswerTheNameAsStoredAndPassOverWhatTheyMayNot
 }
 
 // A demo taken from a CD is read-only; its staged copy must not be, or the next launch
-// could neither replace nor remove it.
+// could neither replace nor remove it. Read-only files are neither moved nor moved over (Wine
+// would do both).
 TEST_F(FileSystemContract, ChangesAnswerWindowsCodesAndCopiesAreOrdinaryFiles) {
   for (const char* name : {"source.dem", "moving.dem", "old.dem", "gone.dem", "taken"}) {
     b->PutFile(dir + "\\" + name, name);
@@ -82,11 +83,12 @@ TEST_F(FileSystemContract, ChangesAnswerWindowsCodesAndCopiesAreOrdinaryFiles) {
       {kMove, "moving.dem", "old.dem", 0}, {kMove, "moving.dem", "old.dem", winerr::FileNotFound},
       {kRemove, "GONE.dem", "", 0}, {kRemove, "gone.dem", "", winerr::FileNotFound},
       {kRemove, "Folder", "", winerr::AccessDenied}, {kRemove, "cd.dem", "", winerr::AccessDenied},
+      {kMove, "cd.dem", "elsewhere.dem", winerr::AccessDenied}, {kMove, "source.dem", "cd.dem", winerr::AccessDenied},
       {kCopy, "cd.dem", "copy.dem", 0}, {kRemove, "copy.dem", "", 0}};
   const std::pair<const char*, const char*> contents[] = {
       {"target.dem", "source.dem"}, {"fresh.dem", "source.dem"}, {"old.dem", "moving.dem"},
       {"cd.dem", "from a cd"}, {"moving.dem", nullptr}, {"other.dem", nullptr}, {"gone.dem", nullptr},
-      {"copy.dem", nullptr}};
+      {"copy.dem", nullptr}, {"elsewhere.dem", nullptr}};
   // clang-format on
   for (const auto& [op, from, to, code] : cases) {
     const std::string a = dir + "\\" + from, z = dir + "\\" + to;
@@ -121,6 +123,33 @@ TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
     EXPECT_EQ(fs().Facts(dir + "\\" + name, facts), code);
     EXPECT_EQ(code == 0 ? facts.size : 10u, 10u);
   }
+}
+
+// Past the classic 259 characters every call works, whatever the system's long-path setting;
+// only a name longer than any file system takes is too long for Windows.
+TEST_F(FileSystemContract, LongPathsWorkAndOverlongNamesDoNot) {
+  const std::string demo = dir + "\\demo.dm_66";
+  b->PutFile(demo, "demo bytes");
+  std::string deep = dir;
+  while (deep.size() < 300) ASSERT_EQ(fs().MakeFolder(deep += "\\A Folder Of Demos Below"), 0u);
+  ASSERT_EQ(fs().Copy(demo, deep + "\\Demo.dm_66"), 0u);
+  EXPECT_EQ(fs().FindFile(deep + "\\demo.*").name, "Demo.dm_66");
+  EXPECT_EQ(fs().FindEntry(deep).name, "A Folder Of Demos Below");
+  FileFacts facts;
+  EXPECT_EQ(fs().Facts(deep + "\\Demo.dm_66", facts), 0u);
+  std::string bytes;
+  EXPECT_EQ(fs().ReadBytes(deep + "\\Demo.dm_66", 5, 9, bytes), 0u);
+  EXPECT_EQ(bytes, "bytes");
+  EXPECT_EQ(fs().Move(deep + "\\Demo.dm_66", deep + "\\Moved.dm_66"), 0u);
+  EXPECT_EQ(fs().Remove(deep + "\\moved.dm_66"), 0u);
+  EXPECT_EQ(fs().FindFile(deep + "\\*").status, FindStatus::NotFound);
+
+  const std::string overlong = deep + "\\" + std::string(256, 'n');
+  const auto tooLong = static_cast<std::uint32_t>(winerr::FilenameTooLong);
+  EXPECT_EQ(fs().FindEntry(overlong).error, tooLong);
+  EXPECT_EQ(fs().MakeFolder(overlong), tooLong);
+  EXPECT_EQ(fs().Copy(demo, overlong), tooLong);
+  EXPECT_EQ(fs().Move(overlong, demo), tooLong);
 }
 
 }  // namespace

@@ -218,10 +218,8 @@ class FakeFileSystem final : public FileSystem {
     }
     if (mask.empty() || std::any_of(mask.begin(), mask.end(), BadChar)) return {};
     const Parsed p = Parse(head + "\\" + mask, true);
-    if (p.code)
-      return {p.code == kNoPath ? FindStatus::NotFound : FindStatus::Error,
-              {},
-              p.code == kNoPath ? 0 : p.code};
+    if (p.code == kNoPath) return {FindStatus::NotFound, {}, 0};
+    if (p.code) return {FindStatus::Error, {}, p.code};
     const Entry* first = nullptr;  // in name order, as NTFS lists them
     for (const auto& [key, e] : entries_) {
       if (key.substr(0, key.rfind('\\')) == p.parent && !e.attributes.hidden &&

@@ -73,13 +73,11 @@ class FakeShell final : public Shell {
     return result;
   }
   void NotifyAssociationsChanged() override {
-    ++associationNotices;
     if (sharedLog) sharedLog->push_back("shell associations changed");
   }
 
   std::vector<Call> calls;
   std::intptr_t result = 42;  // what Execute answers
-  int associationNotices = 0;
   std::vector<std::string>* sharedLog = nullptr;
 };
 
@@ -100,7 +98,6 @@ class FakeDialogs final : public Dialogs {
     return a;
   }
   OpenResult ShowOpen(const OpenRequest& request) override {
-    openRequests.push_back(request);
     if (sharedLog) sharedLog->push_back("dialog " + request.title);
     if (openResults.empty()) return OpenResult{OpenResult::Outcome::Cancelled, {}};
     const OpenResult r = openResults.front();
@@ -109,7 +106,6 @@ class FakeDialogs final : public Dialogs {
   }
 
   std::vector<Message> messages;
-  std::vector<OpenRequest> openRequests;
   // Answers in turn; without one a box answers its first button (OK, or Yes).
   std::deque<int> answers;
   std::deque<OpenResult> openResults;  // without one the dialog is cancelled
@@ -139,9 +135,8 @@ class FakeProcess final : public ProcessInfo {
     }
     return out;
   }
-  void Exit(int code) override {
+  void Exit(int) override {
     ++exitCount;
-    exitCode = code;
     if (sharedLog) sharedLog->push_back("exit");
   }
 
@@ -151,14 +146,12 @@ class FakeProcess final : public ProcessInfo {
   ProgramVersion version{0, 6, 8};
   NumberFormat numbers;
   int exitCount = 0;
-  int exitCode = -1;
   std::vector<std::string>* sharedLog = nullptr;
 };
 
 class FakeTimer final : public Timer {
  public:
-  TimerId Start(unsigned intervalMs, std::function<void()> tick) override {
-    lastInterval_ = intervalMs;
+  TimerId Start(unsigned, std::function<void()> tick) override {
     timers_[next_] = std::move(tick);
     return next_++;
   }
@@ -172,12 +165,10 @@ class FakeTimer final : public Timer {
     }
   }
   int Running() const { return static_cast<int>(timers_.size()); }
-  unsigned LastInterval() const { return lastInterval_; }
 
  private:
   std::map<TimerId, std::function<void()>> timers_;
   TimerId next_ = 1;
-  unsigned lastInterval_ = 0;
 };
 
 // All fakes wired into one Ports, sharing one log of the effects in order.

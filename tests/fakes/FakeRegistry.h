@@ -122,15 +122,6 @@ class FakeRegistry final : public Registry {
     Put(root, path, name, regtype::Sz,
         std::vector<std::uint8_t>(text.c_str(), text.c_str() + text.size() + 1));
   }
-  std::vector<std::string> Keys(RegKey root) const {  // every key below root as spelt, sorted
-    std::vector<std::string> out;
-    for (const auto& [lower, node] :
-         keys_.count(root) ? keys_.at(root) : decltype(keys_)::mapped_type{}) {
-      if (!lower.empty()) out.push_back(node.path);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-  }
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
   std::uint32_t LastAccess() const { return lastAccess_; }  // of the latest open or create
   // One line per call: "create HKCR\.dem", "set HKCR\.dem\(default)", "query ...", ...

@@ -42,11 +42,9 @@ class FakeViewFactory final : public ViewFactory {
   explicit FakeViewFactory(std::vector<std::string>& log) : log_(log) {}
 
   std::unique_ptr<FormView> CreateMainView(MainWindow&) override {
-    ++mainViewsCreated;
     return Make("main", MainHandle, nullptr);
   }
   std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) override {
-    ++configViewsCreated;
     return Make("config", MainHandle + 1, [this, &form] {
       whileConfigOpen ? whileConfigOpen(form) : form.cmdBottom.UserClicked();
     });
@@ -60,8 +58,6 @@ class FakeViewFactory final : public ViewFactory {
   std::function<void(ConfigWindow&)> whileConfigOpen;
 
   static constexpr WindowHandle MainHandle = 0x1001;
-  int mainViewsCreated = 0;
-  int configViewsCreated = 0;
 
  private:
   std::unique_ptr<FormView> Make(const std::string& name, WindowHandle handle,

@@ -27,7 +27,6 @@ class ConfigWindowTest : public ::testing::Test {
 // unreadable one shows, and stores, the default.
 TEST_F(ConfigWindowTest, EachGamesLocationIsShownStoredAsChosenAndDefaultsWhenAbsent) {
   EXPECT_EQ(form.cboGame.Items(), (Texts{kHL, kQ3, kRTCW}));
-  EXPECT_EQ(Stored(fp, "HLPath"), "C:\\Sierra\\Half-Life\\hl.exe");
   form.cboGame.UserSelected(1);
   fp.dialogs.openResults = {{OpenResult::Outcome::Failed, "C:\\x.exe"},
                             {OpenResult::Outcome::Chosen, "D:\\q3.exe"}};

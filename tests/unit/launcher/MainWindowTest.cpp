@@ -78,30 +78,6 @@ TEST_F(MainWindowTest, EachGameRemembersItsOwnModAndOnlyHalfLifeTakesSpeedAndRes
   EXPECT_EQ(form->cboGame.Text(), kRTCW);
 }
 
-using TooLongPaths = WindowTest;
-
-// A demo or a staged path that Windows cannot take says so, not "does not exist".
-TEST_F(TooLongPaths, PlaySaysWhichPathIsTooLongForWindows) {
-  fp.files.AddFile("D:\\Demos\\match.dem", "HLDEMO");
-  const std::string name = "D:\\Demos\\" + std::string(256, 'n') + ".dem", mod(256, 'm');
-  const std::pair<std::string, std::string> cases[] = {
-      {name, "The path of the demo file is too long for Windows: " + name +
-                 ". Please move the demo to a shorter path and try again."},
-      {mod, "The path of the staged demo is too long for Windows: C:\\Sierra\\Half-Life\\" + mod +
-                "\\replaydock.dem. Please check the game's location and mod, then try again."}};
-  Load();
-  for (const auto& [input, text] : cases) {
-    form->txtFilename.UserEdited(input == mod ? "D:\\Demos\\match.dem" : input);
-    Pick(form->cboGame, kHL);
-    form->cboMod.UserEdited(input == mod ? mod : "cstrike");
-    form->cmdBottom[2].UserClicked();
-    ASSERT_EQ(fp.dialogs.messages.size(), 1u);
-    EXPECT_EQ(fp.dialogs.messages[0].text, text);
-    EXPECT_EQ(fp.log.back(), "show main");
-    fp.dialogs.messages.clear();
-  }
-}
-
 std::string Corpus(const char* name) {
   std::ifstream in(std::string(RD_CORPUS) + name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
