@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
       continue;
     }
     Settle(demo);
-    const int rounds = mb >= 1000 ? 6 : mb >= 100 ? 9 : 15;
+    const int rounds = mb >= 1000 ? 6 : mb >= 100 ? 9 : 41;
     Figures copy, play;
     std::vector<double> fresh, release;
     bool ok = true;
