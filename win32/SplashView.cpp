@@ -47,6 +47,7 @@ bool SplashView::Create() {
 void SplashView::Relayout() {
   if (image_) DestroyIcon(image_);
   image_ = LoadProgramIcon(Px(480));
+  InvalidateRect(Hwnd(), nullptr, TRUE);  // the labels are drawn at the new size too
 }
 
 RECT SplashView::LabelRect(const DrawnLabel& label) const {
