@@ -9,9 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/Timing.h"
@@ -92,10 +91,6 @@ class TimedFiles final : public rd::FileSystem {
   enum Kind { kMkdir, kCopy, kMove, kRemove, kOther, kKinds };
   double spent[kKinds] = {};
   int calls[kKinds] = {};
-  void Clear() {
-    std::fill(std::begin(spent), std::end(spent), 0.0);
-    std::fill(std::begin(calls), std::end(calls), 0);
-  }
 
   rd::FindResult FindFile(const std::string& p) override {
     return Timed(kOther, [&] { return inner_.FindFile(p); });
@@ -238,8 +233,8 @@ int main(int argc, char** argv) {
 
     // Apart from the rounds above, so that the timing of each call does not weigh on them.
     TimedFiles timed(ports.files);
-    rd::Ports timedPorts{ports.registry, ports.ini,     timed,          ports.shell,
-                         ports.dialogs,  ports.process, ports.timer,    ports.mainWindowOwner};
+    rd::Ports timedPorts{ports.registry, ports.ini,     timed,       ports.shell,
+                         ports.dialogs,  ports.process, ports.timer, ports.mainWindowOwner};
     for (int r = 0; r < rounds && ok; ++r) {
       const rd::play::StageResult result =
           rd::play::StageDemo(timedPorts, q3, exeFolder, "", demo);

@@ -360,8 +360,7 @@ void FormWindow::WatchLeaving(HWND box, std::function<void()> leaving) {
     focusHolder = info.hwndItem;
   }
   leaving_.emplace_back(box, std::move(leaving));
-  Subclass(focusHolder, &FormWindow::BoxProc, kFocusHook,
-                    reinterpret_cast<DWORD_PTR>(this));
+  Subclass(focusHolder, &FormWindow::BoxProc, kFocusHook, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void FormWindow::SetKeyButtons(HWND enterButton, HWND escapeButton) {

@@ -70,7 +70,8 @@ RECT SplashView::LabelRect(const DrawnLabel& label) const {
 }
 
 bool SplashView::OverMailLink(LPARAM clientPoint) const {
-  const POINT point{static_cast<short>(LOWORD(clientPoint)), static_cast<short>(HIWORD(clientPoint))};
+  const POINT point{static_cast<short>(LOWORD(clientPoint)),
+                    static_cast<short>(HIWORD(clientPoint))};
   const RECT rect = LabelRect(labels_[kMailLink]);
   return PtInRect(&rect, point) != 0;
 }

@@ -176,7 +176,9 @@ std::uint32_t CopyOpen(const wchar_t* from, const wchar_t* to, HANDLE& out) {
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     };
     out = create(CREATE_NEW);
-    if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) out = create(CREATE_ALWAYS);
+    if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+      out = create(CREATE_ALWAYS);  // what an interrupted staging left
+    }
     if (out == INVALID_HANDLE_VALUE) code = Outcome(FALSE);
   }
   if (code == 0) {
