@@ -67,4 +67,25 @@ TEST(Resources, TheManifestGivesUtf8PerMonitorAwarenessAndVisualStyles) {
   EXPECT_NE(report.find("common-controls"), std::string::npos) << report;
 }
 
+// The splash window needs none of these; each is loaded on first use, so that starting costs
+// no more than a bare window. A direct call to any of them would bring its DLL back to start.
+TEST(Resources, TheExeLeavesTheControlsTheDialogsAndTheShellToFirstUse) {
+  HMODULE exe = LoadLibraryExA(e2e::ReplaydockExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(exe, nullptr) << e2e::ReplaydockExe() << " is missing";
+  const auto* base = reinterpret_cast<const BYTE*>(exe);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  std::string imports;
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       dir.Size && d->Name; ++d) {
+    imports += rd::util::ToLower(reinterpret_cast<const char*>(base + d->Name)) + " ";
+  }
+  FreeLibrary(exe);
+  EXPECT_NE(imports.find("user32.dll"), std::string::npos) << imports;
+  for (const char* late : {"comctl32", "comdlg32", "shell32"}) {
+    EXPECT_EQ(imports.find(late), std::string::npos) << imports;
+  }
+}
+
 }  // namespace
