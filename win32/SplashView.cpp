@@ -94,9 +94,10 @@ LRESULT SplashView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& ha
   switch (message) {
     case WM_SETCURSOR: {
       POINT point{};
-      if (LOWORD(lParam) != HTCLIENT || !GetCursorPos(&point) || !ScreenToClient(Hwnd(), &point))
-        return 0;
-      if (!OverMailLink(MAKELPARAM(point.x, point.y))) return 0;
+      const bool inside = LOWORD(lParam) == HTCLIENT && GetCursorPos(&point) &&
+                          ScreenToClient(Hwnd(), &point) &&
+                          OverMailLink(MAKELPARAM(point.x, point.y));
+      if (!inside) return 0;
       SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
       handled = true;
       return TRUE;
