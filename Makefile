@@ -10,7 +10,7 @@ FUZZ := $(BUILD)/fuzz
 BENCH := $(BUILD)/bench
 FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build native asan win fuzz-build fuzz test run demo bench clean format
+.PHONY: all setup build native asan win fuzz-build fuzz test run bench clean format
 
 all: build
 
@@ -64,10 +64,6 @@ test: build fuzz-build
 
 run: win
 	@tools/run-program $(WIN) "$(DEMO)"
-
-# One real launch under Wine, from the first start to the (stand-in) game, told as it happens.
-demo: win
-	@tools/demo $(WIN)
 
 clean:
 	rm -rf $(BUILD)
