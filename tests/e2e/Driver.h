@@ -286,21 +286,6 @@ struct MessageBoxSeen {
   HWND window = nullptr;
   std::string text;  // the longest static text: the message, not the icon
 };
-// A dialog box (class #32770) of the process with the title.
-inline std::optional<MessageBoxSeen> WaitForMessageBox(DWORD pid, const std::string& title) {
-  std::optional<MessageBoxSeen> seen;
-  WaitUntil([&] {
-    for (HWND w : TopWindows(pid, "#32770")) {
-      if (seen || GetText(w) != title) continue;
-      seen = MessageBoxSeen{w, {}};
-      for (HWND c = nullptr; (c = FindWindowExA(w, c, "Static", nullptr));) {
-        if (GetText(c).size() > seen->text.size()) seen->text = GetText(c);
-      }
-    }
-    return seen.has_value();
-  });
-  return seen;
-}
 inline bool PressButton(HWND box, int id) {
   return Click(GetDlgItem(box, id));
 }

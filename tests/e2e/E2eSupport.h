@@ -1,25 +1,70 @@
 #pragma once
-// Steps the end-to-end scenarios share.
+// What the end-to-end scenarios share: where the programs are, the stand-in game, the
+// settings, and the steps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "tests/e2e/Driver.h"
-#include "tests/e2e/Scenario.h"
 #include "win32/ControlIds.h"
 
 namespace e2e {
 
+inline const std::string kAppKey = "HKCU\\Software\\Tessaway\\Replaydock";
+inline const std::string kSettingsKey = kAppKey + "\\Settings";
+
+// The program built beside the test program.
+inline std::string ReplaydockExe() {
+  return ExeFolder() + "\\Replaydock.exe";
+}
+
+// How the stand-in game was started, one entry per start, as it records them beside itself.
+struct GameStart {
+  std::string commandLine, workingFolder;
+};
+// Waits for the stand-in to record a start; returns what it recorded by then.
+inline std::vector<GameStart> WaitForGameStarts(const std::string& gameExe) {
+  std::vector<GameStart> starts;
+  WaitUntil([&] {
+    const std::string text = ReadBytes(ParentFolder(gameExe) + "\\standin-record.txt").value_or("");
+    starts.clear();
+    // Whole lines only: the last entry may still be being written.
+    for (std::size_t pos = 0, end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+      const std::string line = text.substr(pos, end - pos);
+      if (line.rfind("CMDLINE:", 0) == 0) starts.push_back(GameStart{line.substr(8), {}});
+      if (line.rfind("CWD:", 0) == 0 && !starts.empty()) starts.back().workingFolder = line.substr(4);
+    }
+    return !starts.empty() && !starts.back().workingFolder.empty();
+  });
+  return starts;
+}
+// Copies the stand-in to gameExe (folders created) and forgets earlier starts.
+inline bool InstallStandIn(const std::string& gameExe) {
+  DeleteTree(ParentFolder(gameExe) + "\\standin-record.txt");
+  return CopyTo(ExeFolder() + "\\standin_game.exe", gameExe);
+}
+
+// Settings from scratch: the program's whole key removed; with firstRunDone AlreadyRun = "Yes".
+inline bool FreshSettings(bool firstRunDone) {
+  return RegDeleteTree(kAppKey) &&
+         (!firstRunDone || RegAddString(kSettingsKey, "AlreadyRun", "Yes"));
+}
+// Under Wine on a display without a window manager, has Wine draw the title bars itself, so
+// that screenshots show the windows whole. Programs started afterwards pick it up.
+inline bool LetWineDrawTitleBars() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return true;
+  return RegAddString("HKCU\\Software\\Wine\\X11 Driver", "Decorated", "N");
+}
+inline bool SameText(const std::string& a, const std::string& b) {  // letter case ignored
+  return a.size() == b.size() && _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
 inline std::string Quoted(const std::string& s) {
   return "\"" + s + "\"";
-}
-inline HWND PlayButton(HWND main) {
-  return Control(main, rd::ids::MainCmdBottom0 + 2);
-}
-inline HWND ConfigButton(HWND main) {
-  return Control(main, rd::ids::MainCmdBottom0 + 1);
 }
 inline HWND CancelButton(HWND main) {
   return Control(main, rd::ids::MainCmdBottom0);
@@ -35,7 +80,18 @@ inline HWND StartToMainWindow(Process& app, const std::string& exe,
 // The next message box of the process once `previous` (if any) has gone.
 inline std::optional<MessageBoxSeen> NextMessageBox(DWORD pid, HWND previous = nullptr) {
   if (previous) WaitHiddenOrGone(previous);
-  return WaitForMessageBox(pid, "Replaydock");
+  std::optional<MessageBoxSeen> seen;
+  WaitUntil([&] {
+    for (HWND w : TopWindows(pid, "#32770")) {  // a dialog box of the process, ours by title
+      if (seen || GetText(w) != "Replaydock") continue;
+      seen = MessageBoxSeen{w, {}};
+      for (HWND c = nullptr; (c = FindWindowExA(w, c, "Static", nullptr));) {
+        if (GetText(c).size() > seen->text.size()) seen->text = GetText(c);
+      }
+    }
+    return seen.has_value();
+  });
+  return seen;
 }
 // The stand-in installed as the game, its data folder made and its location stored.
 inline bool InstallGame(const std::string& exe, const std::string& dataFolder,
@@ -52,7 +108,7 @@ inline std::string WriteDemo(const std::string& path, std::size_t size, unsigned
 // arguments after its quoted path.
 inline void ExpectPlayed(Process& app, HWND main, const std::string& game,
                          const std::string& arguments) {
-  ASSERT_TRUE(Click(PlayButton(main)));
+  ASSERT_TRUE(Click(Control(main, rd::ids::MainCmdBottom0 + 2)));  // Play
   EXPECT_TRUE(app.WaitExit(kWaitMs)) << "Replaydock did not end after Play";
   const auto starts = WaitForGameStarts(game);
   ASSERT_EQ(starts.size(), 1u) << "the game was not started once";

@@ -92,7 +92,7 @@ TEST(E2e, TheConfigurationWindowWarnsOfAMissingProgramWhenTheFocusLeavesItsBox) 
   ASSERT_TRUE(FreshSettings(true));
   Process app;
   HWND main = StartToMainWindow(app, ReplaydockExe(), "");
-  ASSERT_TRUE(main && Click(ConfigButton(main))) << "no main window";
+  ASSERT_TRUE(main && Click(Control(main, MainCmdBottom0 + 1))) << "no main window";
   HWND config = WaitForWindow(app.Pid(), ConfigClass);
   ASSERT_TRUE(config) << "no configuration window";
   EXPECT_FALSE(IsWindowEnabled(main)) << "the configuration window is modal";

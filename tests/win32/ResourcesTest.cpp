@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/E2eSupport.h"
 #include "util/Text.h"
 
 // What Windows makes of Replaydock.exe's manifest and version information. The manifest's
