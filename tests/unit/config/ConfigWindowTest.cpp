@@ -52,8 +52,8 @@ TEST_F(ConfigWindowTest, LeavingTheBoxWarnsAboutAnythingButAnExistingFileAndNeve
   // Text, whether the lookup fails, the warning.
   const std::tuple<std::string, bool, std::string> cases[] = {
       {"C:\\Games\\missing.exe", false, kNoProgram}, {"C:\\Games", false, kNoProgram},
-      {"C:\\bad|name.exe", false, kNoProgram}, {"C:\\Games\\hl.exe", true, kNoProgram},
-      {"C:\\Games\\hl.exe", false, ""}, {deep, false, tooLong(deep)}, {named, false, tooLong(named)}};
+      {"C:\\Games\\hl.exe", true, kNoProgram}, {"C:\\Games\\hl.exe", false, ""},
+      {deep, false, tooLong(deep)}, {named, false, tooLong(named)}};
   for (const auto& [text, failLookup, warning] : cases) {
     form.txtLocation.UserEdited(text);
     if (failLookup) fp.files.FailNext(fakes::FakeFileSystem::Op::FindFile, 1117);
@@ -64,26 +64,18 @@ TEST_F(ConfigWindowTest, LeavingTheBoxWarnsAboutAnythingButAnExistingFileAndNeve
   }
 }
 
-TEST_F(ConfigWindowTest, RegisterAsksFirstAndReportsWhatHappenedAndDoneOnlyCloses) {
-  const std::string ask = Box(kRegisterQuestion, mb::YesNo | mb::IconQuestion);
-  const std::string failed = std::string(kNotRegistered) + "\n\nSystem error ";
+// The other failures reach the window the same way; AssociateDemoTypes' test has their codes.
+// That "&Done" closes the window is for the first run (StartupTest) to show.
+TEST_F(ConfigWindowTest, RegisterAsksFirstAndReportsWhatHappened) {
   fp.dialogs.answers.push_back(answer::No);
-  Texts seen;
-  for (int i = 0; i < 4; ++i) {  // No; Yes, no such program; Yes; Yes, no key can be made
-    if (i == 2) fp.files.AddFile("C:\\Program Files\\Replaydock\\Replaydock.exe");
-    if (i == 3) {
-      fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCR", 5);
-      fp.registry.FailUnder(fakes::FakeRegistry::Op::Create, "HKCU\\Software\\Classes", 5);
-    }
-    form.cmdRegister.UserClicked();
-    for (const std::string& box : Boxes()) seen.push_back(box);
-  }
-  EXPECT_EQ(seen, (Texts{ask, ask, Box(failed + "2.", mb::OK | mb::IconCritical), ask,
-                         Box(kRegistered, mb::OK | mb::IconInformation), ask,
-                         Box(failed + "5.", mb::OK | mb::IconCritical)}));
-  fp.log.clear();
-  form.cmdBottom.UserClicked();
-  EXPECT_EQ(fp.log, Texts{"close config"});
+  form.cmdRegister.UserClicked();
+  form.cmdRegister.UserClicked();  // Yes, with no such program
+  fp.files.AddFile("C:\\Program Files\\Replaydock\\Replaydock.exe");
+  form.cmdRegister.UserClicked();
+  const std::string ask = Box(kRegisterQuestion, mb::YesNo | mb::IconQuestion),
+                    failed = std::string(kNotRegistered) + "\n\nSystem error 2.";
+  EXPECT_EQ(Boxes(), (Texts{ask, ask, Box(failed, mb::OK | mb::IconCritical), ask,
+                            Box(kRegistered, mb::OK | mb::IconInformation)}));
 }
 
 }  // namespace
