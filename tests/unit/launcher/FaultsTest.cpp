@@ -42,11 +42,6 @@ struct World {
     }
     Store(fp, catalogue::AlreadyRunValue, "Yes");
   }
-  MainWindow& Start() {  // and let the splash window hand over
-    app.Main();
-    fp.timer.TickAll();
-    return app.MainForm();
-  }
   fakes::FakePlatform fp;
   fakes::FakeViewFactory views{fp.log};
   Application app{fp.ports, views};
@@ -106,7 +101,8 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
       Store(w.fp, catalogue::LastFilenameValue, g.demo);
     };
     ForEveryFailure(
-        setup, [](World& w) { w.Start().cmdBottom_Click(2); },
+        setup,  // the splash window hands over, then Play
+        [](World& w) { w.app.Main(), w.fp.timer.TickAll(), w.app.MainForm().cmdBottom_Click(2); },
         [&](World& w, const Fault& fault) {
           const std::string staged(g.staged), folder = staged.substr(0, staged.rfind('\\'));
           const std::string name = staged.substr(folder.size() + 1);
