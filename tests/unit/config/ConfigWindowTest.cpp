@@ -24,8 +24,10 @@ class ConfigWindowTest : public ::testing::Test {
 };
 
 // Each location to its own value only, stored as chosen with no check; an absent one shows,
-// and stores, the default (an unreadable one reads as absent: SettingsStoreTest).
-TEST_F(ConfigWindowTest, EachGamesLocationIsShownStoredAsChosenAndDefaultsWhenAbsent) {
+// and stores, the default (an unreadable one reads as absent: SettingsStoreTest). Leaving the
+// box only warns; as Windows starts no program from a path of 260 characters or more and
+// takes no name of over 255, such a location says so instead.
+TEST_F(ConfigWindowTest, ALocationIsStoredAsChosenAndLeavingTheBoxOnlyWarnsOfAnyButAFile) {
   EXPECT_EQ(form.cboGame.Items(), (Texts{kHL, kQ3, kRTCW}));
   form.cboGame.UserSelected(1);
   fp.dialogs.openResults = {{OpenResult::Outcome::Failed, "C:\\x.exe"},
@@ -34,11 +36,7 @@ TEST_F(ConfigWindowTest, EachGamesLocationIsShownStoredAsChosenAndDefaultsWhenAb
   EXPECT_EQ(Stored(fp, "Q3APath"), "D:\\q3.exe");
   EXPECT_EQ(Stored(fp, "HLPath"), "C:\\Sierra\\Half-Life\\hl.exe");
   EXPECT_TRUE(fp.files.Calls().empty() && Boxes().empty());
-}
 
-// Windows starts no program from a path of 260 characters or more and takes no name of over
-// 255: such a location says so instead.
-TEST_F(ConfigWindowTest, LeavingTheBoxWarnsAboutAnythingButAnExistingFileAndNeverRefuses) {
   const std::string deep = "C:\\Games\\" + std::string(240, 'g') + "\\Half-Life\\hl.exe",
                     named = "C:\\Games\\" + std::string(256, 'n') + ".exe";
   for (const std::string& exe : {std::string("C:\\Games\\hl.exe"), deep}) fp.files.AddFile(exe);
