@@ -9,8 +9,8 @@ const std::string kStagedHL = "C:\\Sierra\\Half-Life\\cstrike\\replaydock.dem",
 class Play : public WindowTest {
  protected:
   Play() {
-    for (const char* demo : {"D:\\Demos\\match.dem", "D:\\Demos\\duel.dm_66", "D:\\Demos\\base.dm_57"})
-      fp.files.AddFile(demo, demo);
+    for (const char* d : {"D:\\Demos\\match.dem", "D:\\Demos\\duel.dm_66", "D:\\Demos\\base.dm_57"})
+      fp.files.AddFile(d, d);
     fp.files.AddFile(kStagedHL, "EARLIER");
     fp.files.AddFile(kStaleQ3, "STALE");
     fp.files.AddFolder("C:\\RTCW\\Main");  // without its Demos folder
@@ -88,9 +88,9 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
            "E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3",
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "D:\\Demos\\duel.dm_66"},
     // The demo folder of an id Tech 3 game is made when missing.
-    Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default", "C:\\RTCW\\WolfMP.exe",
-           "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW", "C:\\RTCW\\Main\\Demos\\replaydock.dm_57",
-           "D:\\Demos\\base.dm_57"},
+    Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default",
+           "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW",
+           "C:\\RTCW\\Main\\Demos\\replaydock.dm_57", "D:\\Demos\\base.dm_57"},
     Launch{"MissingDemo", "D:\\Demos\\gone.dem", kHL, "cstrike", "1", "640x480", nullptr, kDemoMissing},
     Launch{"NoFileName", "", kHL, "cstrike", "abc", "800x600", nullptr, kNoDemo},
     // The game is asked for only once the file is known to be there.
@@ -107,7 +107,8 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
 
 // A mod that cannot be one folder below Half-Life's says why, as Windows would, copying nothing.
 TEST_F(Play, AModThatIsNoFolderNameSaysWhy) {
-  for (const std::string mod : {".", "..", "..\\valve", "a/b", "c:x", "d*", "d?d", "\"d\"", "<d>", "a|b"}) {
+  for (const std::string mod :
+       {".", "..", "..\\valve", "a/b", "c:x", "d*", "d?d", "\"d\"", "<d>", "a|b"}) {
     Press("D:\\Demos\\match.dem", kHL, mod);
     const std::string staged = "C:\\Sierra\\Half-Life\\" + mod + "\\replaydock.dem";
     EXPECT_EQ(fp.log, (Texts{"hide main", "message " + CopyFailed(staged) + "\n\nSystem error 123.",
