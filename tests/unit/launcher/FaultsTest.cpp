@@ -4,7 +4,6 @@
 // behaviour promises (or stay silent).
 #include <gmock/gmock.h>
 
-#include <functional>
 #include <map>
 
 #include "launcher/Startup.h"
@@ -30,9 +29,11 @@ const std::pair<const char*, std::uint32_t> kKinds[] = {
     {"mkdir ", 5}, {"copy ", 112}, {"move ", 5}, {"delete ", 5}};
 // clang-format on
 
-// One run of the program: every game installed with a demo staged before.
+// One run of the program: every game installed with a demo staged before, the chosen game's
+// demo named on the command line or restored from the last run. It starts, lets the splash
+// window hand over and plays.
 struct World {
-  World() {
+  World(const Installed& chosen, bool restored) {
     fp.files.AddFile(fp.process.exeFolder + "\\Replaydock.exe", "MZ");
     for (const Installed& g : kGames) {
       fp.files.AddFile(g.demo, "NEW");
@@ -41,12 +42,11 @@ struct World {
       Store(fp, catalogue::FindByName(g.game)->locationValue, g.exe);
     }
     Store(fp, catalogue::AlreadyRunValue, "Yes");
+    fp.process.commandLine = restored ? "" : chosen.demo;
+    Store(fp, catalogue::DefaultGameValue, chosen.game);
+    Store(fp, catalogue::LastFilenameValue, chosen.demo);
   }
-  MainWindow& Start() {  // and let the splash window hand over
-    app.Main();
-    fp.timer.TickAll();
-    return app.MainForm();
-  }
+  void Run() { app.Main(), fp.timer.TickAll(), app.MainForm().cmdBottom_Click(2); }
   fakes::FakePlatform fp;
   fakes::FakeViewFactory views{fp.log};
   Application app{fp.ports, views};
@@ -56,42 +56,6 @@ struct Fault {
   std::string call;  // of the clean run; "copy half": a copy that stops halfway
   int kind, skip;    // which kind, and how many of its kind go through first
 };
-using Scenario = std::function<void(World&)>;
-
-void ForEveryFailure(const Scenario& setup, const Scenario& scenario,
-                     const std::function<void(World&, const Fault&)>& check) {
-  World clean;
-  setup(clean);
-  clean.fp.registry.ClearCalls();
-  const auto before = static_cast<std::ptrdiff_t>(clean.fp.files.Calls().size());
-  scenario(clean);
-  Texts calls = clean.fp.registry.Calls();
-  calls.insert(calls.end(), clean.fp.files.Calls().begin() + before, clean.fp.files.Calls().end());
-  std::vector<Fault> faults;
-  std::map<int, int> made;
-  for (const std::string& call : calls) {
-    for (int k = 0; k < 10; ++k) {
-      if (call.rfind(kKinds[k].first, 0) == 0) faults.push_back({call, k, made[k]++});
-    }
-  }
-  if (made[7]) faults.push_back({"copy half", 7, -1});
-  for (const Fault& fault : faults) {
-    SCOPED_TRACE("failing " + fault.call);
-    World w;
-    setup(w);
-    if (fault.skip < 0) w.fp.files.FailCopyHalfway(112);
-    else if (fault.kind < 4) w.fp.registry.FailNext(fakes::FakeRegistry::Op(fault.kind), 5, fault.skip);
-    else w.fp.files.FailNext(fakes::FakeFileSystem::Op(fault.kind - 4), kKinds[fault.kind].second, fault.skip);
-    EXPECT_NO_THROW(scenario(w));
-    EXPECT_EQ(w.fp.registry.OpenHandles(), 0);
-    // Ending is fine; a hidden main window alone is not.
-    const auto shown = std::find_if(w.fp.log.rbegin(), w.fp.log.rend(),
-                                    [](const auto& l) { return l.ends_with(" main"); });
-    EXPECT_TRUE(w.fp.process.exitCount == 1 || (shown != w.fp.log.rend() && *shown == "show main"));
-    for (const auto& m : w.fp.dialogs.messages) EXPECT_EQ(m.title, AppTitle) << m.text;
-    check(w, fault);
-  }
-}
 
 // A launch stages the new demo; anything else keeps the one staged before and says why,
 // with the failing step's reason. Nothing temporary stays beside it either way.
@@ -100,34 +64,55 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
     const Installed& g = kGames[start % 3];
     const bool restored = start == 3;
     SCOPED_TRACE(std::string(g.game) + (restored ? ", restored" : ", on the command line"));
-    const auto setup = [&](World& w) {
-      w.fp.process.commandLine = restored ? "" : g.demo;
-      Store(w.fp, catalogue::DefaultGameValue, g.game);
-      Store(w.fp, catalogue::LastFilenameValue, g.demo);
-    };
-    ForEveryFailure(
-        setup, [](World& w) { w.Start().cmdBottom_Click(2); },
-        [&](World& w, const Fault& fault) {
-          const std::string staged(g.staged), folder = staged.substr(0, staged.rfind('\\'));
-          const std::string name = staged.substr(folder.size() + 1);
-          const bool launched = w.fp.process.exitCount == 1;
-          EXPECT_EQ(w.fp.files.Content(staged), launched ? "NEW" : "OLD");
-          Texts left = w.fp.files.List(folder);
-          // The copy set aside stays only when removing it, after the start, failed.
-          if (launched && fault.call == "delete " + folder + "\\~" + name + ".old") std::erase(left, "~" + name + ".old");
-          EXPECT_EQ(left, Texts{name});
-          Texts said;  // a launch or why not
-          for (const auto& c : w.fp.shell.calls) said.push_back("shell " + c.file);
-          for (const auto& m : w.fp.dialogs.messages) {
-            if ((m.style & 0xF0) == mb::IconCritical) said.push_back(m.text);
-          }
-          ASSERT_EQ(said.size(), 1u);
-          const std::string reason = "\n\nSystem error " + std::to_string(kKinds[fault.kind].second) + ".";
-          if (launched) EXPECT_EQ(said[0], "shell " + std::string(g.exe));
-          else if (fault.kind >= 6) EXPECT_EQ(said[0], CopyFailed(staged) + reason);  // a staging step
-          else if (fault.kind >= 4) EXPECT_THAT(said[0], ::testing::AnyOf(kDemoMissing, kNoGame));  // a lookup
-          else EXPECT_TRUE(restored && said[0] == kNoDemo) << said[0];  // the last file unread
-        });
+    World clean(g, restored);
+    clean.fp.registry.ClearCalls();
+    const auto before = static_cast<std::ptrdiff_t>(clean.fp.files.Calls().size());
+    clean.Run();
+    Texts calls = clean.fp.registry.Calls();
+    calls.insert(calls.end(), clean.fp.files.Calls().begin() + before, clean.fp.files.Calls().end());
+    std::vector<Fault> faults;
+    std::map<int, int> made;
+    for (const std::string& call : calls) {
+      for (int k = 0; k < 10; ++k) {
+        if (call.rfind(kKinds[k].first, 0) == 0) faults.push_back({call, k, made[k]++});
+      }
+    }
+    if (made[7]) faults.push_back({"copy half", 7, -1});
+    for (const Fault& fault : faults) {
+      SCOPED_TRACE("failing " + fault.call);
+      World w(g, restored);
+      const std::uint32_t code = kKinds[fault.kind].second;
+      if (fault.skip < 0) w.fp.files.FailCopyHalfway(code);
+      else if (fault.kind < 4) w.fp.registry.FailNext(fakes::FakeRegistry::Op(fault.kind), 5, fault.skip);
+      else w.fp.files.FailNext(fakes::FakeFileSystem::Op(fault.kind - 4), code, fault.skip);
+      EXPECT_NO_THROW(w.Run());
+      EXPECT_EQ(w.fp.registry.OpenHandles(), 0);
+      // Ending is fine; a hidden main window alone is not.
+      const auto shown = std::find_if(w.fp.log.rbegin(), w.fp.log.rend(),
+                                      [](const auto& l) { return l.ends_with(" main"); });
+      const bool launched = w.fp.process.exitCount == 1;
+      EXPECT_TRUE(launched || (shown != w.fp.log.rend() && *shown == "show main"));
+      for (const auto& m : w.fp.dialogs.messages) EXPECT_EQ(m.title, AppTitle) << m.text;
+
+      const std::string staged(g.staged), folder = staged.substr(0, staged.rfind('\\'));
+      const std::string name = staged.substr(folder.size() + 1);
+      EXPECT_EQ(w.fp.files.Content(staged), launched ? "NEW" : "OLD");
+      Texts left = w.fp.files.List(folder);
+      // The copy set aside stays only when removing it, after the start, failed.
+      if (launched && fault.call == "delete " + folder + "\\~" + name + ".old") std::erase(left, "~" + name + ".old");
+      EXPECT_EQ(left, Texts{name});
+      Texts said;  // a launch or why not
+      for (const auto& c : w.fp.shell.calls) said.push_back("shell " + c.file);
+      for (const auto& m : w.fp.dialogs.messages) {
+        if ((m.style & 0xF0) == mb::IconCritical) said.push_back(m.text);
+      }
+      ASSERT_EQ(said.size(), 1u);
+      const std::string reason = "\n\nSystem error " + std::to_string(code) + ".";
+      if (launched) EXPECT_EQ(said[0], "shell " + std::string(g.exe));
+      else if (fault.kind >= 6) EXPECT_EQ(said[0], CopyFailed(staged) + reason);  // a staging step
+      else if (fault.kind >= 4) EXPECT_THAT(said[0], ::testing::AnyOf(kDemoMissing, kNoGame));  // a lookup
+      else EXPECT_TRUE(restored && said[0] == kNoDemo) << said[0];  // the last file unread
+    }
   }
 }
 

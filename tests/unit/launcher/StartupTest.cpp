@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "config/ConfigWindow.h"
 #include "launcher/Startup.h"
 #include "tests/fakes/FakeViews.h"
@@ -6,76 +8,67 @@
 namespace rd::launcher_tests {
 namespace {
 
-class Startup : public ::testing::Test {
- protected:
+// One start of the program on the fakes.
+struct Program {
   // The file-type registration points the shell at the program itself.
-  Startup() { fp.files.AddFile(fp.process.exeFolder + "\\Replaydock.exe"); }
-  std::ptrdiff_t At(const std::string& line) const {
-    return std::find(fp.log.begin(), fp.log.end(), line) - fp.log.begin();
-  }
+  Program() { fp.files.AddFile(fp.process.exeFolder + "\\Replaydock.exe"); }
   fakes::FakePlatform fp;
   fakes::FakeViewFactory views{fp.log};
   Application app{fp.ports, views};
-  const std::string ran = "reg set HKCU\\" + std::string(catalogue::SettingsKey) + "\\AlreadyRun";
 };
-
-struct AlreadyRun {
-  const char* name;
-  std::optional<std::string> stored;  // nothing: the value is absent
-  bool readFails, firstRun;
-  int reply;  // to the first-run question
-};
-class AlreadyRunValues : public Startup, public ::testing::WithParamInterface<AlreadyRun> {};
+const std::string kRan = "reg set HKCU\\" + std::string(catalogue::SettingsKey) + "\\AlreadyRun";
 
 // The first run is the last step of the main window's load, nested in the splash window's
 // hand-over: the window is filled from the command line before it asks, only a Yes
-// registers, and the run is recorded after all the configuration window read and wrote.
-TEST_P(AlreadyRunValues, OnlyTheExactTextNoOrNothingReadableMeansAFirstRun) {
-  const AlreadyRun& c = GetParam();
-  if (c.stored) Store(fp, catalogue::AlreadyRunValue, *c.stored);
-  if (c.readFails) fp.registry.FailUnder(fakes::FakeRegistry::Op::Query, "HKCU\\Software", 5);
-  fp.process.commandLine = "C:\\Demos\\Final Match.dm_66";
-  fp.dialogs.answers = {c.reply};
-  Texts asked;
-  fp.dialogs.whileShown = [&](const auto&) {
-    asked.push_back(app.MainForm().txtFilename.Text() + "|" + app.MainForm().cboGame.Text());
-  };
-  app.Main();
-  EXPECT_EQ(fp.log, (Texts{"create splash", "show splash"}));
-  fp.timer.TickAll();
-  Texts expected{"create splash", "show splash", "create main"};
-  if (c.firstRun) {
-    expected.push_back("message " + std::string(kFirstRunQuestion));
-    if (c.reply == answer::Yes) expected.push_back("shell associations changed");
-    expected.insert(expected.end(), {"message " + std::string(kFirstRunNote), "create config",
-                                     "modal config", "close config", ran});
+// registers (the shell is told; the types written are FileTypesTest's), and the run is
+// recorded after all the configuration window read and wrote.
+TEST(Startup, OnlyTheExactTextNoOrNothingReadableMeansAFirstRun) {
+  // The value stored (nothing: absent), whether reading it fails, a first run, the reply.
+  const std::tuple<std::optional<std::string>, bool, bool, int> cases[] = {
+      {"No", false, true, answer::Yes}, {"no", false, false, answer::Yes},
+      {std::nullopt, false, true, answer::No}, {"No", false, true, answer::Cancel},
+      {"Yes", true, true, answer::Yes}};
+  for (const auto& [stored, readFails, firstRun, reply] : cases) {
+    SCOPED_TRACE(::testing::Message() << stored.value_or("absent") << readFails << reply);
+    Program r;
+    fakes::FakePlatform& fp = r.fp;
+    Application& app = r.app;
+    if (stored) Store(fp, catalogue::AlreadyRunValue, *stored);
+    if (readFails) fp.registry.FailUnder(fakes::FakeRegistry::Op::Query, "HKCU\\Software", 5);
+    fp.process.commandLine = "C:\\Demos\\Final Match.dm_66";
+    fp.dialogs.answers = {reply};
+    Texts asked;
+    fp.dialogs.whileShown = [&](const auto&) {
+      asked.push_back(app.MainForm().txtFilename.Text() + "|" + app.MainForm().cboGame.Text());
+    };
+    app.Main();
+    EXPECT_EQ(fp.log, (Texts{"create splash", "show splash"}));
+    fp.timer.TickAll();
+    Texts expected{"create splash", "show splash", "create main"};
+    if (firstRun) {
+      expected.push_back("message " + std::string(kFirstRunQuestion));
+      if (reply == answer::Yes) expected.push_back("shell associations changed");
+      expected.insert(expected.end(), {"message " + std::string(kFirstRunNote), "create config",
+                                       "modal config", "close config", kRan});
+    }
+    expected.insert(expected.end(), {"show main", "close splash"});
+    Texts events;  // without the registry's other writes
+    std::copy_if(fp.log.begin(), fp.log.end(), std::back_inserter(events),
+                 [&](const auto& l) { return l.rfind("reg ", 0) != 0 || l == kRan; });
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(asked, Texts(firstRun ? 2 : 0, "C:\\Demos\\Final Match.dm_66|" + std::string(kQ3)));
+    EXPECT_EQ(Stored(fp, catalogue::AlreadyRunValue), firstRun ? "Yes" : stored);
+    EXPECT_TRUE(!app.SplashIfLoaded() && fp.timer.Running() == 0 && fp.process.exitCount == 0);
   }
-  expected.insert(expected.end(), {"show main", "close splash"});
-  Texts events;  // without the registry's other writes
-  std::copy_if(fp.log.begin(), fp.log.end(), std::back_inserter(events),
-               [&](const auto& l) { return l.rfind("reg ", 0) != 0 || l == ran; });
-  EXPECT_EQ(events, expected);
-  EXPECT_EQ(asked, Texts(c.firstRun ? 2 : 0, "C:\\Demos\\Final Match.dm_66|" + std::string(kQ3)));
-  EXPECT_EQ(Stored(fp, catalogue::AlreadyRunValue), c.firstRun ? "Yes" : c.stored);
-  EXPECT_EQ(fp.registry.KeyExists(regroot::ClassesRoot, ".dem"),
-            c.firstRun && c.reply == answer::Yes);
-  EXPECT_TRUE(!app.SplashIfLoaded() && fp.timer.Running() == 0 && fp.process.exitCount == 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Startup, AlreadyRunValues,
-    ::testing::Values(AlreadyRun{"No", "No", false, true, answer::Yes},
-                      AlreadyRun{"LowerNo", "no", false, false, answer::Yes},
-                      AlreadyRun{"AbsentAnsweredNo", std::nullopt, false, true, answer::No},
-                      AlreadyRun{"Cancelled", "No", false, true, answer::Cancel},
-                      AlreadyRun{"NoBoxShown", "No", false, true, answer::None},
-                      AlreadyRun{"Unreadable", "Yes", true, true, answer::Yes}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Wherever the user may act during the first run, the splash is up with its timer running
 // and nothing is recorded yet (a process ending there leaves AlreadyRun absent); the mail
 // link uses the window being loaded.
-TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOverEarly) {
+TEST(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOverEarly) {
+  Program r;
+  fakes::FakePlatform& fp = r.fp;
+  Application& app = r.app;
   int looks = 0;
   const auto tickAndLook = [&] {
     fp.timer.TickAll();
@@ -84,7 +77,7 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
     EXPECT_EQ(Stored(fp, catalogue::AlreadyRunValue), std::nullopt);
   };
   fp.dialogs.whileShown = [&](const auto&) { tickAndLook(); };
-  views.whileConfigOpen = [&](ConfigWindow& config) {
+  r.views.whileConfigOpen = [&](ConfigWindow& config) {
     tickAndLook();
     app.SplashIfLoaded()->lblEMailAddress_Click();
     config.cmdBottom.UserClicked();
@@ -94,7 +87,7 @@ TEST_F(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOv
   fp.timer.TickAll();
   EXPECT_TRUE(looks == 4 && std::count(fp.log.begin(), fp.log.end(), "create main") == 1);
   EXPECT_EQ(fp.shell.calls.at(0).owner, fakes::FakeViewFactory::MainHandle);
-  EXPECT_TRUE(At(ran) < At("show main") && At("show main") < At("close splash"));
+  EXPECT_EQ(Texts(fp.log.end() - 2, fp.log.end()), (Texts{"show main", "close splash"}));
 }
 
 }  // namespace
