@@ -47,20 +47,14 @@ TEST(ReadDemo, ReadsWhatRealDemosSayAboutThemselves) {
   }
 }
 
-std::string Hex(const char* hex) {
-  std::string bytes;
-  for (; hex[0] && hex[1]; hex += 2)
-    bytes += static_cast<char>(std::stoi(std::string(hex, 2), nullptr, 16));
-  return bytes;
-}
-
 std::string Int32(std::int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
 
 // A message coded by another project's encoder: long 0, gamestate, long 0, config string 0
 // "\mapname\q3dm17\sv_hostname\Test", config string 1 "\fs_game\cpma", end.
 const std::string kMessage =
-    Hex("aa4855b61e7bc453c8c0f308768cf1f2a547c3618fe55d6073b37959069e47b063d3c1f2b2b2b7c782f2b09f"
-        "f23c821d7b5cf888c70a");
+    "\xaa\x48\x55\xb6\x1e\x7b\xc4\x53\xc8\xc0\xf3\x08\x76\x8c\xf1\xf2\xa5\x47\xc3\x61\x8f\xe5"
+    "\x5d\x60\x73\xb3\x79\x59\x06\x9e\x47\xb0\x63\xd3\xc1\xf2\xb2\xb2\xb7\xc7\x82\xf2\xb0\x9f"
+    "\xf2\x3c\x82\x1d\x7b\x5c\xf8\x88\xc7\x0a";
 
 TEST(ReadDemo, DecodesAMessageOfAnotherEncoder) {
   const DemoInfo info = ReadDemoBytes(Int32(7) + Int32(54) + kMessage + Int32(-1) + Int32(-1));
