@@ -50,7 +50,6 @@ TEST(GameFinder, FindsEachGameWhereverItsSourcesPointPassingOverWhatCannotBeRead
   const std::string q3 = "\\common\\Quake 3 Arena\\quake3.exe", gog = "HKLM\\SOFTWARE\\WOW6432Node\\";
   // clang-format off
   const struct { const char* name; Lines machine, found; Faults faults = nullptr; } cases[] = {
-      {"nothing installed, no Steam", {}, {}},
       {"SteamPath in lower case with forward slashes; the current library list: a library on "
        "another drive, in a non-ASCII folder",
        {kSteamPath + "c:/program files (x86)/steam", Manifest(kApps, "70", "Half-Life"), kHl, kList +
