@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -27,7 +26,6 @@ TEST(ReadDemo, ReadsWhatRealDemosSayAboutThemselves) {
   // clang-format off
   const Case cases[] = {
       {"real-01.dem", "c1a0", "valve", Engine::GoldSrc, 48, 2.8860817, ""},
-      {"real-03.dem", "crossfire", "cstrike", Engine::GoldSrc, 48, 7.3526917, ""},
       {"real-02.dm_66", "pro-q3tourney4", "osp", Engine::Quake3, 66, -1, "osp"},
       {"real-04.dm_68", "Q3DM7", "", Engine::Quake3, 68, -1, "baseq3"},
       {"real-07.dm_68", "q3dm6", "cpma", Engine::Quake3, 68, -1, "cpma"},
@@ -64,8 +62,6 @@ TEST(ReadDemo, DecodesAMessageOfAnotherEncoder) {
 TEST(ReadDemo, GivesTheReasonWhenADemoIsDamaged) {
   const std::string hl = Corpus("real-01.dem");  // directory at 193192, two entries
   const std::string q3 = Corpus("real-04.dm_68");
-  std::int32_t q3Length = 0;
-  std::memcpy(&q3Length, q3.data() + 4, 4);
   const auto with = [](std::string bytes, std::size_t at, const std::string& part) {
     return bytes.replace(at, part.size(), part);
   };
@@ -92,7 +88,7 @@ TEST(ReadDemo, GivesTheReasonWhenADemoIsDamaged) {
       {"only the end", Int32(0) + Int32(-1), "the demo holds no messages"},
       {"length -2", with(q3, 4, Int32(-2)), "the file is not a demo of a known kind"},
       {"length too big", with(q3, 4, Int32(32769)), "the file is not a demo of a known kind"},
-      {"cut first message", q3.substr(0, 8 + q3Length - 1), "the first message is cut off"},
+      {"cut first message", Int32(7) + Int32(55) + kMessage, "the first message is cut off"},
       {"message of one byte", with(q3, 4, Int32(1)), "the first message ends early"},
       {"cut in a string", Int32(0) + Int32(10) + kMessage.substr(0, 10), "a config string has no end"},
   };
