@@ -40,8 +40,8 @@ const std::string kSteamPath = "HKCU\\Software\\Valve\\Steam|SteamPath=";
 const std::string kApps = "C:\\Program Files (x86)\\Steam\\steamapps";
 const std::string kHl = kApps + "\\common\\Half-Life\\hl.exe";
 const std::string kList = kApps + "\\libraryfolders.vdf=";
-const std::string kLibRoot = "D:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\SteamLibrary";  // D:\Игры\...
-const std::string kLib = kLibRoot + "\\steamapps";
+// D:\Игры\SteamLibrary\steamapps
+const std::string kLib = "D:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\SteamLibrary\\steamapps";
 const std::string kUninstall =
     "HKLM\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
