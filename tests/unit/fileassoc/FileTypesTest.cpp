@@ -69,20 +69,18 @@ TEST_P(Assoc, AnUnusableExecutableOrExtensionStopsBeforeAnyWrite) {
   const auto lost = [](const std::string& e) {
     return "An error occured while attempting to create the file extension '" + e + "'.";
   };
-  const auto odd = [](auto& p) { p.files.AddDrive('E', false); };
   // A path the file system cannot examine is unexpected; the message names the extension as
   // formed so far. Only the added dot is exempt from the forbidden characters.
   // clang-format off
   std::vector<std::tuple<std::string, std::string, std::int32_t, std::string>> cases = {
       {".dem", "C:\\Games\\missing.exe", 2, "The application path 'C:\\Games\\missing.exe' cannot be found."},
-      {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")},
-      {".dm_57", "E:\\quake3.exe", 21, lost(".dm_57")}};
+      {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")}};
   // clang-format on
   for (const char c : std::string("\\/:*?<>|\""))
     cases.push_back({std::string("dm.") + c, kExe, 123, std::string("The file extension '.dm.") + c +
                      "' contains an illegal char (\\/:*?<>|\")."});
   for (const auto& [extension, exe, code, message] : cases) {
-    EXPECT_FALSE(Register(odd, extension, exe)) << extension << " " << exe;
+    EXPECT_FALSE(Register([](auto&) {}, extension, exe)) << extension << " " << exe;
     EXPECT_TRUE(LastError() == code && !LastWroteAnything() && fp->registry.Calls().empty())
         << extension;
     Shown({message});
