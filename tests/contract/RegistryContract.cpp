@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -6,7 +5,6 @@
 
 #include "ports/WinErrors.h"
 #include "tests/contract/Binding.h"
-#include "util/Text.h"
 
 namespace rd::contract {
 namespace {
@@ -104,21 +102,6 @@ TEST_F(RegistryContract, ValuesAreReplacedUnderAnyCaseAndHandlesAllowOnlyWhatThe
   EXPECT_EQ(reg().SetValue(key, "mixedcase", regtype::Sz, buffer, 2), winerr::AccessDenied);
   EXPECT_EQ(Query(key, "mixedCASE"), std::pair(regtype::Dword, Bytes{1, 2, 3, 4}));
   EXPECT_EQ(reg().CloseKey(key), 0);
-}
-
-TEST_F(RegistryContract, EnumKeyListsTheSubkeysOnceEachThenAnswersNoMoreItems) {
-  for (const char* sub : {"Beta", "alpha", "Gamma\\Deeper"})
-    Put(base + "\\" + sub, "v", regtype::Sz, {0});
-  RegKey key = 0;
-  ASSERT_EQ(reg().OpenKey(regroot::CurrentUser, base, regaccess::EnumerateSubKeys, key), 0);
-  std::vector<std::string> names;
-  std::string name;
-  while (names.size() < 10 && reg().EnumKey(key, names.size(), name) == 0) names.push_back(name);
-  EXPECT_EQ(reg().EnumKey(key, names.size(), name), winerr::NoMoreItems);
-  EXPECT_EQ(reg().CloseKey(key), 0);
-  std::sort(names.begin(), names.end(),
-            [](auto& x, auto& y) { return util::CompareNoCase(x, y) < 0; });
-  EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Gamma"}));
 }
 
 // A 64-bit program finds 32-bit installers' keys through the 32-bit view.
