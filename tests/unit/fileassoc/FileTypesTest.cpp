@@ -125,7 +125,7 @@ TEST_P(Assoc, ARefusedClassesRootSendsTheWholeAssociationToThePerUserClasses) {
             std::tuple(5, "RD.Demo", 0));
 }
 
-// The three types, silently, in their order; the answer true only when everything was
+// The three games' types, silently; the answer true only when everything was
 // written, with the first failure's code; the shell told once, after the last write.
 TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
   // clang-format off
@@ -150,13 +150,8 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
                   fp.registry.KeyExists(regroot::CurrentUser, kUser + ".dm_66"),
               told);  // none stops the rest
     EXPECT_TRUE(fp.dialogs.messages.empty() && fp.registry.OpenHandles() == 0);
-    if (allWritten && !error) {
-      // The three first types, then the later versions'.
-      Texts order;
-      for (const char* ext : {"dem", "dm_57", "dm_66", "dm_58", "dm_59", "dm_60", "dm_67", "dm_68"})
-        order.push_back(std::string("create HKCR\\.") + ext);
-      EXPECT_EQ(Of(fp.registry.Calls(), "create HKCR\\.d"), order);
-    }
+    // Every type, the later versions' too; no order of the writes is promised.
+    EXPECT_TRUE(!allWritten || Of(fp.registry.Calls(), "create HKCR\\.d").size() == 8u);
   }
 }
 
