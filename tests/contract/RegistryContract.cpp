@@ -67,8 +67,7 @@ TEST_F(RegistryContract, QueryAnswersTypeSizeAndBytesAsStored) {
   // clang-format off
   const std::tuple<const char*, std::uint32_t, std::int32_t, std::uint32_t, std::uint32_t, std::string>
       cases[] = {
-      {"Text", 0, winerr::MoreData, regtype::Sz, 7, ""}, {"Text", 3, winerr::MoreData, regtype::Sz, 7, ""},
-      {"Text", 7, 0, regtype::Sz, 7, std::string("abcdef\0", 7)},
+      {"Text", 0, winerr::MoreData, regtype::Sz, 7, ""}, {"Text", 7, 0, regtype::Sz, 7, std::string("abcdef\0", 7)},
       {"Number", 32, 0, regtype::Dword, 4, std::string("\x80\x02\0\0", 4)},
       {"Bare", 3, 0, regtype::Sz, 3, "abc\xCC"}, {"Bare", 8, 0, regtype::Sz, 3, std::string("abc\0\xCC", 5)},
       {"Empty", 32, 0, regtype::Sz, 0, ""}, {"Flag", 32, 0, regtype::Binary, 2, "\xFF\xFF\xCC"},
