@@ -3,7 +3,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "ports/Ports.h"
@@ -21,11 +20,6 @@ class Binding {
   virtual Ports& ports() = 0;
   std::string key;     // below HKEY_CURRENT_USER: exists, empty
   std::string folder;  // full path without a trailing backslash: exists, empty
-  std::optional<std::string> Content(const std::string& path) {  // read through the port
-    std::string bytes;
-    return ports().files.ReadBytes(path, 0, 1 << 20, bytes) == 0 ? std::optional(bytes)
-                                                                 : std::nullopt;
-  }
   virtual void PutFile(const std::string& path, const std::string& content,
                        EntryAttributes attributes = {}) = 0;
   virtual void PutFolder(const std::string& path, EntryAttributes attributes = {}) = 0;

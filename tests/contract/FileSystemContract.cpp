@@ -43,8 +43,7 @@ TEST_F(FileSystemContract, LookupsAnswerTheNameAsStoredAndPassOverWhatTheyMayNot
       {kEntry, missing, ""}, {kEntry, "\\\\nohost\\share\\demo.dem", ""}, {kEntry, "demo.dem", ""},
       {kFile, d + "bad\"name.dem", ""}, {kFile, d + "bad|name.dem", ""},
       {kEntry, d + "Demo One.DEM\\", ""}, {kEntry, d + "demo<", ""},
-      {kBoth, "\"" + d + "demo.dem\"", "!"}, {kBoth, "\"" + d + "demo.dem", "!"},
-      {kBoth, d + "bad\"dir\\demo.dem", "!"}, {kBoth, d + "bad|dir\\demo.dem", "!"},
+      {kBoth, "\"" + d + "demo.dem\"", "!"}, {kBoth, d + "bad\"dir\\demo.dem", "!"},
       {kBoth, d + "*\\demo.dem", "!"}};
   // clang-format on
   for (const auto& [which, pattern, found] : cases) {
@@ -99,9 +98,10 @@ TEST_F(FileSystemContract, ChangesAnswerWindowsCodesAndCopiesAreOrdinaryFiles) {
     EXPECT_EQ(got, static_cast<std::uint32_t>(code)) << op << " " << from << " " << to;
   }
   EXPECT_EQ(fs().FindEntry(dir + "\\new folder").name, "New Folder");
-  for (const auto& [name, content] : contents) {
-    const auto expected = content ? std::optional<std::string>(content) : std::nullopt;
-    EXPECT_EQ(b->Content(dir + "\\" + name), expected) << name;
+  for (const auto& [name, content] : contents) {  // nullptr: no such file
+    std::string bytes;
+    const bool read = fs().ReadBytes(dir + "\\" + name, 0, 64, bytes) == 0;
+    EXPECT_STREQ(read ? bytes.c_str() : nullptr, content) << name;
   }
 }
 
@@ -110,9 +110,8 @@ TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
   b->PutFolder(dir + "\\Folder");
   // clang-format off
   const std::tuple<std::string, std::uint64_t, std::size_t, std::uint32_t, std::string> cases[] = {
-      {"DEMO.dem", 0, 4, 0, "0123"}, {"demo.dem", 6, 100, 0, "6789"}, {"demo.dem", 10, 4, 0, ""},
-      {"demo.dem", 1u << 20, 4, 0, ""}, {"absent.dem", 0, 4, 2, ""}, {"No\\absent.dem", 0, 4, 3, ""},
-      {"Folder", 0, 4, 5, ""}};
+      {"DEMO.dem", 0, 4, 0, "0123"}, {"demo.dem", 6, 100, 0, "6789"}, {"demo.dem", 1u << 20, 4, 0, ""},
+      {"absent.dem", 0, 4, 2, ""}, {"No\\absent.dem", 0, 4, 3, ""}, {"Folder", 0, 4, 5, ""}};
   // clang-format on
   for (const auto& [name, offset, count, code, read] : cases) {
     SCOPED_TRACE(name + " @" + std::to_string(offset));

@@ -17,7 +17,7 @@ namespace rd::fakes {
 // access rights checked per handle, sizes and ERROR_MORE_DATA as advapi32 answers them.
 class FakeRegistry final : public Registry {
  public:
-  enum class Op { Open, Create, Query, Set, Close, Enum };
+  enum class Op { Open, Create, Query, Set, Close };
 
   std::int32_t OpenKey(RegKey root, const std::string& path, std::uint32_t access,
                        RegKey& key) override {
@@ -68,21 +68,8 @@ class FakeRegistry final : public Registry {
     handles_.erase(it);
     return Call(Op::Close, "close ", h).value_or(winerr::Success);
   }
-  std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string& name) override {
-    const auto h = Resolve(key);
-    if (!h) return winerr::InvalidHandle;
-    if (auto code = Call(Op::Enum, "enum ", *h)) return *code;
-    if (!(h->access & regaccess::EnumerateSubKeys)) return winerr::AccessDenied;
-    const std::string prefix = h->path.empty() ? "" : h->path + "\\";
-    for (const auto& [lower, node] : keys_[h->root]) {
-      if (lower.size() > prefix.size() && lower.rfind(prefix, 0) == 0 &&
-          lower.find('\\', prefix.size()) == std::string::npos && index-- == 0) {
-        name = node.path.substr(prefix.size());
-        return winerr::Success;
-      }
-    }
-    return winerr::NoMoreItems;
-  }
+  // Nothing in the core enumerates keys, so there are none to list here.
+  std::int32_t EnumKey(RegKey, std::uint32_t, std::string&) override { return winerr::NoMoreItems; }
 
   // --- for tests ---
   struct Value {

@@ -52,16 +52,11 @@ class Assoc : public ::testing::TestWithParam<bool> {
 };
 INSTANTIATE_TEST_SUITE_P(Switch, Assoc, ::testing::Bool());
 
-// Keys before values; the command quoted, so that a path with spaces cannot be taken for a
-// shorter program's; an extension another program held is taken over.
-TEST_P(Assoc, WritesKeysThenValuesWithAQuotedCommandAndTrimmedArgumentsAndIcon) {
+// The command quoted, so that a path with spaces cannot be taken for a shorter program's; an
+// extension another program held is taken over. A value set before its key fails to read back.
+TEST_P(Assoc, WritesAQuotedCommandTrimmedArgumentsAndTheIcon) {
   const auto taken = [](auto& p) { p.registry.PutText(regroot::ClassesRoot, ".dem", "", "Other.Demo"); };
   EXPECT_TRUE(Register(taken, "dem", kExe, "  -play  "));
-  EXPECT_EQ(Calls("create "), (Texts{"create HKCR\\.dem", "create HKCR\\" + kCommand,
-                                     "create HKCR\\RD.Demo\\DefaultIcon"}));
-  EXPECT_EQ(Calls("set "),
-            (Texts{"set HKCR\\RD.Demo\\DefaultIcon\\(default)", "set HKCR\\.dem\\(default)",
-                   "set HKCR\\RD.Demo\\(default)", "set HKCR\\" + kCommand + "\\(default)"}));
   EXPECT_EQ(Text(".dem") + "|" + Text("RD.Demo") + "|" + Text(kCommand) + "|" + Text("RD.Demo\\DefaultIcon"),
             "RD.Demo|Replaydock Demo|\"" + kExe + "\" -play %1|" + kExe + ",0");
   EXPECT_TRUE(LastError() == 0 && LastWroteAnything() && fp->registry.OpenHandles() == 0);
@@ -74,20 +69,18 @@ TEST_P(Assoc, AnUnusableExecutableOrExtensionStopsBeforeAnyWrite) {
   const auto lost = [](const std::string& e) {
     return "An error occured while attempting to create the file extension '" + e + "'.";
   };
-  const auto odd = [](auto& p) { p.files.AddDrive('E', false); };
   // A path the file system cannot examine is unexpected; the message names the extension as
   // formed so far. Only the added dot is exempt from the forbidden characters.
   // clang-format off
   std::vector<std::tuple<std::string, std::string, std::int32_t, std::string>> cases = {
       {".dem", "C:\\Games\\missing.exe", 2, "The application path 'C:\\Games\\missing.exe' cannot be found."},
-      {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")},
-      {".dm_57", "E:\\quake3.exe", 21, lost(".dm_57")}};
+      {"", kExe, 87, lost("")}, {"dem", "C:\\Ga|mes\\name.exe", 123, lost("dem")}};
   // clang-format on
   for (const char c : std::string("\\/:*?<>|\""))
     cases.push_back({std::string("dm.") + c, kExe, 123, std::string("The file extension '.dm.") + c +
                      "' contains an illegal char (\\/:*?<>|\")."});
   for (const auto& [extension, exe, code, message] : cases) {
-    EXPECT_FALSE(Register(odd, extension, exe)) << extension << " " << exe;
+    EXPECT_FALSE(Register([](auto&) {}, extension, exe)) << extension << " " << exe;
     EXPECT_TRUE(LastError() == code && !LastWroteAnything() && fp->registry.Calls().empty())
         << extension;
     Shown({message});
@@ -132,7 +125,7 @@ TEST_P(Assoc, ARefusedClassesRootSendsTheWholeAssociationToThePerUserClasses) {
             std::tuple(5, "RD.Demo", 0));
 }
 
-// The three types, silently, in their order; the answer true only when everything was
+// The three games' types, silently; the answer true only when everything was
 // written, with the first failure's code; the shell told once, after the last write.
 TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
   // clang-format off
@@ -157,13 +150,8 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
                   fp.registry.KeyExists(regroot::CurrentUser, kUser + ".dm_66"),
               told);  // none stops the rest
     EXPECT_TRUE(fp.dialogs.messages.empty() && fp.registry.OpenHandles() == 0);
-    if (allWritten && !error) {
-      // The three first types, then the later versions'.
-      Texts order;
-      for (const char* ext : {"dem", "dm_57", "dm_66", "dm_58", "dm_59", "dm_60", "dm_67", "dm_68"})
-        order.push_back(std::string("create HKCR\\.") + ext);
-      EXPECT_EQ(Of(fp.registry.Calls(), "create HKCR\\.d"), order);
-    }
+    // Every type, the later versions' too; no order of the writes is promised.
+    EXPECT_TRUE(!allWritten || Of(fp.registry.Calls(), "create HKCR\\.d").size() == 8u);
   }
 }
 

@@ -16,8 +16,7 @@ TEST(PathHelpers, ProgramsRunWithTheDefaultVerbAndTheShellsCodesGetItsOwnTexts) 
   EXPECT_EQ(std::tuple(fp.shell.calls.at(0).hasOperation, fp.shell.calls.at(0).show), std::tuple(false, 5));
   // clang-format off
   for (const auto& [code, text] : {std::pair<std::intptr_t, std::string>{11, "System error 11."}, {42, ""},
-       {-1, "The program could not be started."}, {0, "The system is out of memory or resources."},
-       {31, "There is no application associated with this file."}})
+       {-1, "The program could not be started."}, {31, "There is no application associated with this file."}})
     EXPECT_EQ(ShellErrorText(fp.ports, code), text) << code;
   // clang-format on
 }
