@@ -58,8 +58,6 @@ class Registry {
   virtual std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t size) = 0;
   virtual std::int32_t CloseKey(RegKey key) = 0;
-  // The name of the index-th subkey (0 first, in the registry's order); 259 past the last.
-  virtual std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string& name) = 0;
 };
 
 }  // namespace rd

@@ -22,6 +22,5 @@ inline constexpr std::int32_t InvalidName = 123;
 inline constexpr std::int32_t FilenameTooLong = 206;  // a path or a name too long for Windows
 inline constexpr std::int32_t AlreadyExists = 183;
 inline constexpr std::int32_t MoreData = 234;
-inline constexpr std::int32_t NoMoreItems = 259;
 inline constexpr std::int32_t NoMoreFiles = 18;
 }  // namespace rd::winerr

@@ -57,13 +57,4 @@ std::int32_t Win32Registry::SetValue(RegKey key, const std::string& name, std::u
 
 std::int32_t Win32Registry::CloseKey(RegKey key) { return RegCloseKey(ToHandle(key)); }
 
-std::int32_t Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
-  char buffer[1024];  // key names hold at most 255 characters, up to 4 bytes each in UTF-8
-  DWORD size = sizeof buffer;
-  const LONG status =
-      RegEnumKeyExA(ToHandle(key), index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-  if (status == ERROR_SUCCESS) name.assign(buffer, size);
-  return status;
-}
-
 }  // namespace rd::win32

@@ -15,7 +15,6 @@ class Win32Registry final : public Registry {
   std::int32_t SetValue(RegKey key, const std::string& name, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t size) override;
   std::int32_t CloseKey(RegKey key) override;
-  std::int32_t EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
 };
 
 }  // namespace rd::win32

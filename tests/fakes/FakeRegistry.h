@@ -68,8 +68,6 @@ class FakeRegistry final : public Registry {
     handles_.erase(it);
     return Call(Op::Close, "close ", h).value_or(winerr::Success);
   }
-  // Nothing in the core enumerates keys, so there are none to list here.
-  std::int32_t EnumKey(RegKey, std::uint32_t, std::string&) override { return winerr::NoMoreItems; }
 
   // --- for tests ---
   struct Value {
