@@ -17,8 +17,9 @@ class Win32Binding final : public Binding {
  public:
   Win32Binding() {
     static int counter = 0;
-    const std::string unique =
-        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    // Wine hands out process ids again in a later run; the clock keeps the names apart.
+    const std::string unique = std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount64()) + "-" + std::to_string(++counter);
     key = std::string(kKeyParent) + "\\Run " + unique;
     char temp[MAX_PATH] = {}, longTemp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
