@@ -15,7 +15,7 @@
 
 #include "bench/Timing.h"
 #include "forms/Host.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "launcher/MainWindow.h"
 #include "launcher/PlayCommand.h"
 #include "settings/SettingsStore.h"

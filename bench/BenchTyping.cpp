@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bench/Timing.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "win32/Win32Ports.h"
 #include "settings/SettingsStore.h"
 

@@ -1,7 +1,7 @@
 #include "config/ConfigWindow.h"
 
 #include "fileassoc/AssociateDemoTypes.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "ports/WinErrors.h"
 #include "settings/SettingsStore.h"
 #include "util/Text.h"

@@ -4,7 +4,7 @@
 
 #include "forms/Controls.h"
 #include "forms/Host.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "ports/Ports.h"
 
 namespace rd {

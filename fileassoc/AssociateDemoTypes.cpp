@@ -1,7 +1,7 @@
 #include "fileassoc/AssociateDemoTypes.h"
 
 #include "fileassoc/FileTypes.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "ports/WinErrors.h"
 #include "util/PathHelpers.h"
 

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "games/KeyValues.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "util/Text.h"
 
 namespace rd::games {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "demo/DemoReader.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 
 // What the main window makes of a demo it has read.
 namespace rd::summary {

@@ -2,7 +2,7 @@
 
 #include "config/ConfigWindow.h"
 #include "launcher/DemoSummary.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
 #include "launcher/Startup.h"
 #include "ports/WinErrors.h"

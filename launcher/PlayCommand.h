@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "ports/Ports.h"
 
 // Staging a demo: the copy of the chosen demo in the game's demo folder under the fixed

@@ -1,7 +1,7 @@
 #include "launcher/Startup.h"
 
 #include "fileassoc/AssociateDemoTypes.h"
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "settings/SettingsStore.h"
 
 namespace rd {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "tests/fakes/FakePorts.h"
 
 // A broken promise is a crash, so that libFuzzer keeps the input that showed it.

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 #include "launcher/MainWindow.h"
 #include "tests/fakes/FakePorts.h"
 

@@ -1,4 +1,4 @@
-#include "launcher/GameCatalogue.h"
+#include "catalogue/GameCatalogue.h"
 
 #include <algorithm>
 #include <array>
