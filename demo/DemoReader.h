@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ports/FileSystem.h"
 
@@ -10,7 +11,13 @@
 // directory), never from the whole demo.
 namespace rd::demo {
 
-enum class Engine { Unknown, GoldSrc, Quake3 };
+// Other: a demo of a game Replaydock does not play, recognised by its content or its name.
+enum class Engine { Unknown, GoldSrc, Quake3, Other };
+
+struct Player {
+  std::string name;        // as recorded, without the engine's colour codes
+  bool spectator = false;  // in the game, but not playing
+};
 
 struct DemoInfo {
   bool read = false;    // false: could not read it, reason says why
@@ -25,7 +32,11 @@ struct DemoInfo {
   std::string hostName;  // Quake 3 engine, when the server named itself
   std::string gameName;  // Quake 3 engine: the server's gamename, when present
   int gameType = -1;     // Quake 3 engine: the server's g_gametype; below 0 when unknown
-  double seconds = -1;   // GoldSrc: the playback length; below 0 when unknown
+  double seconds = -1;   // the playback (GoldSrc) or match (Quake 3 engine) length; below 0
+                         // when unknown
+  std::string mapTitle;          // Quake 3 engine: the map's own title, when present
+  std::vector<Player> players;   // Quake 3 engine: in client order, spectators included
+  std::string kind;              // Engine::Other: what it is, e.g. "Counter-Strike: Source"
 };
 
 // Reads the demo at path through the file system port. The engine is told by the content,

@@ -1,7 +1,7 @@
 #include "launcher/MainWindow.h"
 
 #include "config/ConfigWindow.h"
-#include "launcher/DemoSummary.h"
+#include "demo/DemoSummary.h"
 #include "catalogue/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
 #include "launcher/Startup.h"

@@ -1,4 +1,4 @@
-#include "launcher/DemoSummary.h"
+#include "demo/DemoSummary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,14 @@ namespace {
 
 constexpr const char* kDot = " \xC2\xB7 ";  // a middle dot between the facts
 
-// m:ss, or h:mm:ss from an hour on.
+bool RunsOnQuake3Engine(const catalogue::Game& game) {
+  return game.extension.substr(0, 4) == ".dm_";
+}
+
+}  // namespace
+
 std::string Clock(double seconds) {
+  if (seconds < 0) return {};
   const auto total = static_cast<long long>(std::llround(std::min(seconds, 1e9)));
   const auto two = [](long long n) {
     std::string digits = std::to_string(n);
@@ -22,6 +28,8 @@ std::string Clock(double seconds) {
   if (hours > 0) return std::to_string(hours) + ":" + two(minutes) + ":" + two(total % 60);
   return std::to_string(minutes) + ":" + two(total % 60);
 }
+
+namespace {
 
 // Without the engine's colour codes: a caret and the character after it.
 std::string Plain(const std::string& name) {
@@ -36,11 +44,21 @@ std::string Plain(const std::string& name) {
   return plain;
 }
 
-bool RunsOnQuake3Engine(const catalogue::Game& game) {
-  return game.extension.substr(0, 4) == ".dm_";
+}  // namespace
+
+std::string GameType(const demo::DemoInfo& info) {
+  return info.gameType >= 0 ? std::to_string(info.gameType) : std::string();
 }
 
-}  // namespace
+std::string Players(const demo::DemoInfo& info) {
+  std::string text;
+  for (const demo::Player& player : info.players) {
+    if (player.spectator) continue;
+    if (!text.empty()) text += ", ";
+    text += player.name;
+  }
+  return text;
+}
 
 std::string Line(const demo::DemoInfo& info) {
   if (!info.read) return "The demo could not be read: " + info.reason;
