@@ -117,6 +117,9 @@ class TimedFiles final : public rd::FileSystem {
   std::uint32_t Facts(const std::string& p, rd::FileFacts& f) override {
     return Timed(kOther, [&] { return inner_.Facts(p, f); });
   }
+  std::uint32_t ListFolder(const std::string& p, std::vector<rd::FolderEntry>& e) override {
+    return Timed(kOther, [&] { return inner_.ListFolder(p, e); });
+  }
 
  private:
   template <typename Call>

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace rd {
 
@@ -16,6 +17,14 @@ struct FindResult {
 struct FileFacts {
   std::uint64_t size = 0;
   std::uint64_t writeTime = 0;  // last write, in 100-ns ticks; only compared for change
+};
+
+// One entry of a folder's listing.
+struct FolderEntry {
+  std::string name;  // as the file system spells it
+  bool folder = false;
+  bool link = false;  // a symbolic link or junction: following it may lead round in a loop
+  FileFacts facts;    // files only
 };
 
 // The few file-system operations the program needs. Paths are Windows paths (UTF-8).
@@ -45,6 +54,11 @@ class FileSystem {
                                   std::size_t count, std::string& bytes) = 0;
   // The size and last write of a file (not a folder); answers 0 or Windows' code.
   virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
+  // The files and folders directly in a folder, in no promised order; hidden and system
+  // entries, "." and ".." are passed over. Answers 0 or Windows' code (the folder missing,
+  // unreadable, or no folder); entries is then empty.
+  virtual std::uint32_t ListFolder(const std::string& folder,
+                                   std::vector<FolderEntry>& entries) = 0;
 };
 
 }  // namespace rd

@@ -23,4 +23,5 @@ inline constexpr std::int32_t FilenameTooLong = 206;  // a path or a name too lo
 inline constexpr std::int32_t AlreadyExists = 183;
 inline constexpr std::int32_t MoreData = 234;
 inline constexpr std::int32_t NoMoreFiles = 18;
+inline constexpr std::int32_t DirectoryName = 267;  // a folder was expected, a file is there
 }  // namespace rd::winerr

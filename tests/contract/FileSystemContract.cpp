@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <string>
+#include <vector>
 #include <tuple>
 
 #include "ports/WinErrors.h"
@@ -124,6 +126,33 @@ TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
   }
 }
 
+// A listing names what a lookup would find, files with their facts, and nothing hidden.
+TEST_F(FileSystemContract, ListingsNameFilesWithTheirFactsAndFolders) {
+  b->PutFile(dir + "\\Duel \xC3\xA9t\xC3\xA9.dm_68", "12345");
+  b->PutFile(dir + "\\hidden.dm_68", "h", {.hidden = true});
+  b->PutFolder(dir + "\\Sub");
+  b->PutFolder(dir + "\\Secret", {.hidden = true});
+  std::vector<FolderEntry> listed(1);  // a listing replaces what was there
+  ASSERT_EQ(fs().ListFolder(dir, listed), 0u);
+  std::sort(listed.begin(), listed.end(),
+            [](const FolderEntry& a, const FolderEntry& z) { return a.name < z.name; });
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].name, "Duel \xC3\xA9t\xC3\xA9.dm_68");
+  EXPECT_FALSE(listed[0].folder);
+  EXPECT_EQ(listed[0].facts.size, 5u);
+  FileFacts facts;
+  ASSERT_EQ(fs().Facts(dir + "\\" + listed[0].name, facts), 0u);
+  EXPECT_EQ(listed[0].facts.writeTime, facts.writeTime);
+  EXPECT_EQ(listed[1].name, "Sub");
+  EXPECT_TRUE(listed[1].folder);
+  EXPECT_FALSE(listed[1].link);
+
+  EXPECT_EQ(fs().ListFolder(dir + "\\Missing", listed), std::uint32_t{winerr::FileNotFound});
+  EXPECT_TRUE(listed.empty());
+  EXPECT_EQ(fs().ListFolder(dir + "\\hidden.dm_68", listed),
+            std::uint32_t{winerr::DirectoryName});
+}
+
 // Past the classic 259 characters every call works, whatever the system's long-path setting;
 // only a name longer than any file system takes is too long for Windows.
 TEST_F(FileSystemContract, LongPathsWorkAndOverlongNamesDoNot) {
@@ -142,6 +171,9 @@ TEST_F(FileSystemContract, LongPathsWorkAndOverlongNamesDoNot) {
   EXPECT_EQ(fs().Move(deep + "\\Demo.dm_66", deep + "\\Moved.dm_66"), 0u);
   EXPECT_EQ(fs().Remove(deep + "\\moved.dm_66"), 0u);
   EXPECT_EQ(fs().FindFile(deep + "\\*").status, FindStatus::NotFound);
+  std::vector<FolderEntry> listed;
+  EXPECT_EQ(fs().ListFolder(deep, listed), 0u);
+  EXPECT_TRUE(listed.empty());
 
   const std::string overlong = deep + "\\" + std::string(256, 'n');
   const auto tooLong = static_cast<std::uint32_t>(winerr::FilenameTooLong);

@@ -17,13 +17,14 @@ struct FileAttributes {
   bool hidden = false;
   bool system = false;
   bool readOnly = false;
+  bool link = false;  // folders: a junction (the fake lists it, nothing more)
 };
 
 // An in-memory file system with Windows' path rules: drive-letter paths, backslashes,
 // names compared without regard to case, * and ? in the last component of a lookup.
 class FakeFileSystem final : public FileSystem {
  public:
-  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove, ReadBytes, Facts };
+  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove, ReadBytes, Facts, ListFolder };
 
   FakeFileSystem() { AddDrive('C'); }
 
@@ -61,6 +62,26 @@ class FakeFileSystem final : public FileSystem {
     Entry* file = nullptr;
     if (auto code = Call(Op::Facts, "facts " + path, Existing(path, file))) return *code;
     facts = {file->content.size(), file->writeTime};
+    return 0;
+  }
+
+  std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override {
+    entries.clear();
+    const Parsed p = Parse(folder, false);
+    const auto it = entries_.find(p.key);
+    const std::uint32_t missing = it == entries_.end()  ? std::uint32_t{winerr::FileNotFound}
+                                  : !it->second.folder ? std::uint32_t{winerr::DirectoryName}
+                                                        : 0;
+    if (auto code = Call(Op::ListFolder, "list " + folder, p.code ? p.code : missing)) return *code;
+    for (const auto& [key, e] : entries_) {
+      if (key.size() <= p.key.size() || key.compare(0, p.key.size(), p.key) != 0 ||
+          key[p.key.size()] != '\\' || key.find('\\', p.key.size() + 1) != std::string::npos ||
+          e.attributes.hidden || e.attributes.system) {
+        continue;
+      }
+      entries.push_back({e.name, e.folder, e.attributes.link,
+                         e.folder ? FileFacts{} : FileFacts{e.content.size(), e.writeTime}});
+    }
     return 0;
   }
 
@@ -149,7 +170,7 @@ class FakeFileSystem final : public FileSystem {
   std::optional<std::uint32_t> Call(Op op, const std::string& line, std::uint32_t pathError) {
     calls_.push_back(line);
     const bool looks = line.rfind("find", 0) == 0 || line.rfind("read", 0) == 0 ||
-                       line.rfind("facts", 0) == 0;
+                       line.rfind("facts", 0) == 0 || line.rfind("list", 0) == 0;
     if (sharedLog && !looks) sharedLog->push_back("fs " + line);
     const auto it = std::find_if(failures_.begin(), failures_.end(),
                                  [&](Failure& f) { return f.op == op && f.skip-- == 0; });
