@@ -17,7 +17,7 @@ const std::array<Game, 3> kGames{{
     {"Quake 3 Arena", ".dm_66", false, "Q3APath", "C:\\Program Files\\Quake III Arena\\quake3.exe",
      "DefaultQ3AMod", "", {"osp", "arena", "generations"}, false, "\\baseq3\\Demos",
      "replaydock.dm_66", " +set fs_game ", " +demo replaydock", false, false, 3,
-     {".dm_67", ".dm_68"}},
+     {".dm_67", ".dm_68", ".dm_71"}},
     {"Return To Castle Wolfenstein", ".dm_57", false, "RTCWPath",
      "C:\\Program Files\\Return To Castle Wolfenstein\\WolfMP.exe", "DefaultRTCWMod", "", {},
      false, "\\Main\\Demos", "replaydock.dm_57", " +set fs_game ", " +demo replaydock", false,

@@ -1,8 +1,12 @@
 #include "demo/DemoReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <map>
 
+#include "catalogue/OtherDemos.h"
 #include "demo/MessageCode.h"
 #include "util/Text.h"
 
@@ -52,12 +56,24 @@ std::string Tidy(std::string_view text) {
 // GoldSrc: a fixed header at the start, a directory of segments at the offset it gives.
 
 constexpr std::string_view kGoldSrcMagic{"HLDEMO\0\0", 8};
-constexpr std::size_t kHeaderBytes = 544;
 constexpr std::size_t kEntryBytes = 92;
 constexpr std::int32_t kMaxEntries = 1024;
 constexpr std::size_t kUsualEntries = 2;
 constexpr std::int32_t kPlayback = 1;
 constexpr double kMaxSeconds = 1e7;  // months of play: anything longer is damage
+
+// Reads bytes at an offset of the file; false when the file cannot be read. Past the end
+// it answers fewer bytes, or none.
+using ReadAt = std::function<bool(std::uint64_t, std::size_t, std::string&)>;
+
+// The header's two forms: demo protocol 5 has 260-byte name fields, 4 and older 128.
+struct HeaderForm {
+  std::size_t field;
+  std::size_t bytes;
+};
+constexpr HeaderForm kHeader{260, 544};
+constexpr HeaderForm kOldHeader{128, 280};
+constexpr std::int32_t kLastOldProtocol = 4;
 
 // A NUL-terminated text in a fixed field; false when the field holds no terminator.
 bool FieldText(std::string_view header, std::size_t at, std::size_t size, std::string& text) {
@@ -68,24 +84,28 @@ bool FieldText(std::string_view header, std::size_t at, std::size_t size, std::s
   return true;
 }
 
-template <class ReadAt>
-DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
-  if (start.size() < kHeaderBytes) return Fail("the file is too short");
+// fileSize 0: not known.
+DemoInfo ReadGoldSrc(std::string_view start, std::uint64_t fileSize, const ReadAt& readAt) {
+  if (start.size() < 16) return Fail("the file is too short");
+  const HeaderForm form = Int32At(start, 8) <= kLastOldProtocol ? kOldHeader : kHeader;
+  if (start.size() < form.bytes) return Fail("the file is too short");
   DemoInfo info;
   info.protocol = Int32At(start, 12);
-  if (!FieldText(start, 16, 260, info.map)) return Fail("the map name has no end");
-  if (!FieldText(start, 276, 260, info.mod)) return Fail("the game folder name has no end");
+  if (!FieldText(start, 16, form.field, info.map)) return Fail("the map name has no end");
+  if (!FieldText(start, 16 + form.field, form.field, info.mod)) {
+    return Fail("the game folder name has no end");
+  }
   if (info.map.empty()) return Fail("the demo names no map");
   if (!Printable(info.map)) return Fail("the map name is unreadable");
   if (info.mod.empty()) return Fail("the demo names no game folder");
   if (!FolderName(info.mod)) return Fail("the game folder name is unreadable");
 
-  const std::int32_t directory = Int32At(start, 540);
+  const std::int32_t directory = Int32At(start, form.bytes - 4);
   info.read = true;
   // A recording that was never finished keeps offset 0: the game still plays it, only its
   // length is unknown.
   if (directory == 0) return info;
-  if (directory < static_cast<std::int32_t>(kHeaderBytes)) {
+  if (directory < static_cast<std::int32_t>(form.bytes)) {
     return Fail("the directory offset is impossible");
   }
   // Writers put two entries: one read is enough for those.
@@ -104,6 +124,11 @@ DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
     return Fail("the file cannot be read");
   }
   if (bytes.size() < end) return Fail("the directory is cut off");
+  // Every writer ends the file with the directory: a header read in the wrong form, or
+  // damaged, points elsewhere.
+  if (fileSize != 0 && static_cast<std::uint64_t>(directory) + end != fileSize) {
+    return Fail("the directory does not end the file");
+  }
   for (std::size_t at = 4; at < end; at += kEntryBytes) {
     if (Int32At(bytes, at) != kPlayback) continue;
     float seconds = 0;
@@ -116,6 +141,29 @@ DemoInfo ReadGoldSrc(std::string_view start, ReadAt&& readAt) {
     break;
   }
   return info;
+}
+
+// ---------------------------------------------------------------------------------------
+// Other games' demos: named for what they are, never read as one of the three games'.
+
+DemoInfo Other(std::string_view kind, std::string map = {}) {
+  DemoInfo info;
+  info.read = true;
+  info.engine = Engine::Other;
+  info.kind = kind;
+  info.map = std::move(map);
+  return info;
+}
+
+// The Source engine's header: magic, two protocols, then server, client, map and game
+// folder in 260-byte fields.
+DemoInfo ReadSource(std::string_view start) {
+  std::string map, folder;
+  if (start.size() < 16 + 4 * 260 || !FieldText(start, 16 + 2 * 260, 260, map) ||
+      !FieldText(start, 16 + 3 * 260, 260, folder) || !Printable(map) || !FolderName(folder)) {
+    return Other(catalogue::SourceKind(""));
+  }
+  return Other(catalogue::SourceKind(folder), map);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -200,82 +248,299 @@ int NumberOr(std::string_view text, int otherwise) {
   return value;
 }
 
-DemoInfo ReadGameState(std::string_view message) {
+// The engine's own clean-up of a name: a caret and the character after it are a colour
+// code unless that character is another caret; characters it cannot print go too.
+std::string WithoutColours(std::string_view name) {
+  std::string plain;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '^' && i + 1 < name.size() && name[i + 1] != '^') {
+      ++i;
+    } else if (name[i] >= 0x20 && name[i] <= 0x7e) {
+      plain += name[i];
+    }
+  }
+  return plain;
+}
+
+// Where the players' config strings begin: Return To Castle Wolfenstein has more sounds.
+constexpr int kPlayersQuake3 = 544;
+constexpr int kPlayersWolfenstein = 576;
+constexpr int kMaxClients = 64;
+constexpr int kMapTitle = 3;
+constexpr char kSpectatorTeam[] = "3";
+
+bool IsWolfenstein(int protocol) { return protocol >= 57 && protocol <= 60; }
+
+struct GameState {
+  DemoInfo info;
+  std::string version;  // the server's version string
+};
+
+GameState ReadGameState(std::string_view message, int demoProtocol) {
+  GameState state;
+  const auto fail = [&](const char* reason) {
+    state.info = Fail(reason);
+    return state;
+  };
   MessageReader in(message);
   std::uint32_t number = 0;
   int command = 0;
   std::string text;
-  const auto cut = [] { return Fail("the first message ends early"); };
-  if (!in.Number(4, number)) return cut();  // the reliable acknowledge
+  const char* const cut = "the first message ends early";
+  if (!in.Number(4, number)) return fail(cut);  // the reliable acknowledge
   // Servers may send commands before the game state.
   for (;;) {
-    if (!in.Byte(command)) return cut();
+    if (!in.Byte(command)) return fail(cut);
     if (command == kGameState) break;
     if (command == kNop) continue;
-    if (command != kServerCommand) return Fail("the first message holds no game state");
-    if (!in.Number(4, number)) return cut();
+    if (command != kServerCommand) return fail("the first message holds no game state");
+    if (!in.Number(4, number)) return fail(cut);
     const int got = in.Text(kMaxString, text);
-    if (got == 0) return cut();
-    if (got < 0) return Fail("a server command is too long");
+    if (got == 0) return fail(cut);
+    if (got < 0) return fail("a server command is too long");
   }
-  if (!in.Number(4, number)) return cut();  // the command sequence
+  if (!in.Number(4, number)) return fail(cut);  // the command sequence
 
-  // Server info and system info are all the demo has to say: once both are read, the rest
-  // of the game state can be what it likes.
-  std::string serverInfo, systemInfo;
-  bool haveServerInfo = false, haveSystemInfo = false;
-  while (!(haveServerInfo && haveSystemInfo)) {
-    if (!in.Byte(command)) return cut();
-    if (command == kBaseline || command == kEnd) break;
-    if (command != kConfigString) return Fail("the game state holds an unknown command");
-    if (!in.Number(2, number)) return cut();
-    const int index = static_cast<std::int16_t>(number);
-    if (index < 0 || index >= kMaxConfigStrings) {
-      return Fail("a config string has an impossible index");
+  // The config strings run up to the first baseline; what is after them says nothing the
+  // line shows.
+  std::map<int, std::string> strings;
+  // Once server info and system info are read, a fault further on costs only the players.
+  const auto known = [&] { return strings.count(0) && strings.count(1); };
+  for (;;) {
+    const char* fault = nullptr;
+    int got = 1;
+    if (!in.Byte(command)) {
+      fault = cut;
+    } else if (command == kBaseline || command == kEnd) {
+      break;
+    } else if (command != kConfigString) {
+      fault = "the game state holds an unknown command";
+    } else if (!in.Number(2, number)) {
+      fault = cut;
+    } else if (static_cast<std::int16_t>(number) < 0 ||
+               static_cast<std::int16_t>(number) >= kMaxConfigStrings) {
+      fault = "a config string has an impossible index";
+    } else if ((got = in.Text(kMaxBigString, text)) != 1) {
+      fault = got == 0 ? "a config string has no end" : "a config string is too long";
     }
-    const int got = in.Text(kMaxBigString, text);
-    if (got == 0) return Fail("a config string has no end");
-    if (got < 0) return Fail("a config string is too long");
-    if (index == 0) {
-      serverInfo = text;
-      haveServerInfo = true;
-    } else if (index == 1) {
-      systemInfo = text;
-      haveSystemInfo = true;
+    if (fault) {
+      if (known()) break;
+      return fail(fault);
     }
+    strings[static_cast<std::int16_t>(number)] = text;
   }
-  if (!haveServerInfo) return Fail("the demo holds no server info");
+  const bool haveServerInfo = strings.count(0) > 0;
+  if (!haveServerInfo) return fail("the demo holds no server info");
 
-  DemoInfo info;
+  const std::string& serverInfo = strings[0];
+  const std::string& systemInfo = strings[1];
+  DemoInfo& info = state.info;
   info.engine = Engine::Quake3;
   info.map = InfoValue(serverInfo, "mapname");
   info.mod = InfoValue(systemInfo, "fs_game");
-  info.protocol = NumberOr(InfoValue(serverInfo, "protocol"), 0);
+  info.protocol = demoProtocol > 0 ? demoProtocol : NumberOr(InfoValue(serverInfo, "protocol"), 0);
   info.hostName = Tidy(InfoValue(serverInfo, "sv_hostname"));
   info.gameName = Tidy(InfoValue(serverInfo, "gamename"));
   info.gameType = NumberOr(InfoValue(serverInfo, "g_gametype"), -1);
-  if (info.map.empty()) return Fail("the demo names no map");
-  if (!Printable(info.map)) return Fail("the map name is unreadable");
-  if (!info.mod.empty() && !FolderName(info.mod)) return Fail("the mod name is unreadable");
+  info.mapTitle = WithoutColours(strings[kMapTitle]);
+  state.version = InfoValue(serverInfo, "version");
+  if (info.map.empty()) return fail("the demo names no map");
+  if (!Printable(info.map)) return fail("the map name is unreadable");
+  if (!info.mod.empty() && !FolderName(info.mod)) return fail("the mod name is unreadable");
+
+  const int players = IsWolfenstein(info.protocol) ? kPlayersWolfenstein : kPlayersQuake3;
+  for (auto it = strings.lower_bound(players); it != strings.end() && it->first < players + kMaxClients;
+       ++it) {
+    const std::string name = WithoutColours(InfoValue(it->second, "n"));
+    if (name.empty()) continue;
+    info.players.push_back(Player{name, InfoValue(it->second, "t") == kSpectatorTeam});
+  }
   info.read = true;
+  return state;
+}
+
+// ---------------------------------------------------------------------------------------
+// The match length: the server time of the first snapshot and of the last, read from the
+// records near the start and the end of the file, never from the whole demo.
+
+constexpr int kSnapshot = 7;
+constexpr std::size_t kRecordHeader = 8;
+// Enough of the end to hold the largest record and the end marker.
+constexpr std::size_t kTailBytes = 2 * kRecordHeader + kMaxMessage;
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr int kSearchedForFirst = 64;  // records after the game state searched for a snapshot
+constexpr double kMaxMatch = 1e6;      // over eleven days: a damaged or foreign time
+
+// The server time of the message's snapshot; false when it holds none before other data.
+bool SnapshotTime(std::string_view message, std::int32_t& time) {
+  MessageReader in(message);
+  std::uint32_t number = 0;
+  std::string text;
+  if (!in.Number(4, number)) return false;
+  for (int command = 0;;) {
+    if (!in.Byte(command)) return false;
+    if (command == kNop) continue;
+    if (command == kServerCommand) {
+      if (!in.Number(4, number) || in.Text(kMaxString, text) != 1) return false;
+      continue;
+    }
+    if (command != kSnapshot || !in.Number(4, number)) return false;
+    time = static_cast<std::int32_t>(number);
+    return true;
+  }
+}
+
+// Reads the file through a window of a few kilobytes, so that walking record headers costs
+// one read per window rather than one per record.
+class Window {
+ public:
+  // start: the bytes at the start of the file, already read.
+  Window(const ReadAt& readAt, std::uint64_t size, std::string_view start)
+      : readAt_(readAt), size_(size), buffer_(start) {}
+  bool Get(std::uint64_t at, std::size_t count, std::string_view& bytes) {
+    if (at > size_ || count > size_ - at) return false;
+    if (at < base_ || at + count > base_ + buffer_.size()) {
+      if (!readAt_(at, std::max(count, kChunk), buffer_) || buffer_.size() < count) return false;
+      base_ = at;
+    }
+    bytes = std::string_view(buffer_).substr(static_cast<std::size_t>(at - base_), count);
+    return true;
+  }
+
+ private:
+  const ReadAt& readAt_;
+  std::uint64_t size_;
+  std::uint64_t base_ = 0;
+  std::string buffer_;
+};
+
+// The record at offset: its message length, -1 for the end marker, -2 when there is no
+// whole record there.
+std::int32_t RecordLength(Window& file, std::uint64_t at) {
+  std::string_view header;
+  if (!file.Get(at, kRecordHeader, header)) return -2;
+  const std::int32_t length = Int32At(header, 4);
+  if (length == -1) return -1;
+  if (length < 0 || length > kMaxMessage) return -2;
+  std::string_view message;
+  return file.Get(at + kRecordHeader, static_cast<std::size_t>(length), message) ? length : -2;
+}
+
+bool RecordTime(Window& file, std::uint64_t at, std::int32_t& time) {
+  const std::int32_t length = RecordLength(file, at);
+  std::string_view message;
+  return length >= 0 &&
+         file.Get(at + kRecordHeader, static_cast<std::size_t>(length), message) &&
+         SnapshotTime(message, time);
+}
+
+// The last snapshot's time from the end: in a finished demo the last whole record ends where
+// the end marker begins, and only one offset in the tail fits that.
+bool LastTimeFromTail(Window& file, std::uint64_t size, std::int32_t& time) {
+  if (size < kRecordHeader * 2) return false;
+  std::string_view marker;
+  const std::uint64_t end = size - kRecordHeader;
+  if (!file.Get(end, kRecordHeader, marker) || Int32At(marker, 4) != -1) return false;
+  const std::uint64_t from = end > kTailBytes ? end - kTailBytes : 0;
+  std::string_view tail;
+  if (!file.Get(from, static_cast<std::size_t>(end - from), tail)) return false;
+  int found = 0;
+  for (std::size_t at = 0; at + kRecordHeader <= tail.size(); ++at) {
+    const std::int32_t length = Int32At(tail, at + 4);
+    std::int32_t candidate = 0;
+    if (length < 0 || at + kRecordHeader + static_cast<std::size_t>(length) != tail.size() ||
+        !SnapshotTime(tail.substr(at + kRecordHeader), candidate)) {
+      continue;
+    }
+    if (found++ > 0 && candidate != time) return false;
+    time = candidate;
+  }
+  return found > 0;
+}
+
+// The last snapshot's time by walking every record header from first: the way for demos
+// cut short or with a damaged end.
+bool LastTimeByWalk(Window& file, std::uint64_t first, std::int32_t& time) {
+  constexpr std::size_t kKept = 16;
+  std::uint64_t recent[kKept] = {};
+  std::size_t count = 0;
+  for (std::uint64_t at = first;;) {
+    const std::int32_t length = RecordLength(file, at);
+    if (length < 0) break;
+    recent[count++ % kKept] = at;
+    at += kRecordHeader + static_cast<std::uint64_t>(length);
+  }
+  for (std::size_t back = 0; back < std::min(count, kKept); ++back) {
+    if (RecordTime(file, recent[(count - 1 - back) % kKept], time)) return true;
+  }
+  return false;
+}
+
+double MatchSeconds(const ReadAt& readAt, std::uint64_t size, std::string_view start,
+                    std::uint64_t afterGameState) {
+  Window file(readAt, size, start);
+  std::int32_t first = 0;
+  bool haveFirst = false;
+  std::uint64_t at = afterGameState;
+  for (int i = 0; i < kSearchedForFirst && !haveFirst; ++i) {
+    const std::int32_t length = RecordLength(file, at);
+    if (length < 0) break;
+    haveFirst = RecordTime(file, at, first);
+    at += kRecordHeader + static_cast<std::uint64_t>(length);
+  }
+  std::int32_t last = 0;
+  if (!haveFirst ||
+      !(LastTimeFromTail(file, size, last) || LastTimeByWalk(file, afterGameState, last))) {
+    return -1;
+  }
+  // A time that ran backwards (a restarted map) gives no length rather than a wrong one.
+  const double seconds = (static_cast<double>(last) - first) / 1000.0;
+  return seconds >= 0 && seconds <= kMaxMatch ? seconds : -1;
+}
+
+// The protocol a .dm_NN name gives, else 0.
+int ExtensionProtocol(std::string_view name) {
+  const auto dot = name.rfind('.');
+  if (dot == std::string_view::npos) return 0;
+  const std::string_view extension = name.substr(dot + 1);
+  if (extension.size() < 4 || !util::EqualsNoCase(extension.substr(0, 3), "dm_")) return 0;
+  return NumberOr(extension.substr(3), 0);
+}
+
+DemoInfo ReadQuake3(std::string_view start, std::string_view name, std::uint64_t size,
+                    const ReadAt& readAt) {
+  const std::string_view kind = catalogue::KindByExtension(name);
+  if (!kind.empty() && catalogue::IsUncoded(name)) return Other(kind);
+  if (start.size() < 8) return kind.empty() ? Fail("the file is too short") : Other(kind);
+  const std::int32_t length = Int32At(start, 4);
+  GameState state;
+  if (length == -1) {
+    state.info = Fail("the demo holds no messages");
+  } else if (length < 0 || length > kMaxMessage) {
+    state.info = Fail("the file is not a demo of a known kind");
+  } else if (start.size() - 8 < static_cast<std::size_t>(length)) {
+    state.info = Fail("the first message is cut off");
+  } else {
+    state = ReadGameState(start.substr(8, static_cast<std::size_t>(length)), ExtensionProtocol(name));
+  }
+  DemoInfo& info = state.info;
+  if (!kind.empty()) return Other(kind, info.read ? info.map : std::string());
+  if (!info.read) return info;
+  if (catalogue::IsEnemyTerritory(info.gameName, state.version)) {
+    return Other(catalogue::EnemyTerritoryKind, info.map);
+  }
+  if (size != 0) info.seconds = MatchSeconds(readAt, size, start, 8 + static_cast<std::uint64_t>(length));
   return info;
 }
 
-DemoInfo ReadQuake3(std::string_view start) {
-  if (start.size() < 8) return Fail("the file is too short");
-  const std::int32_t length = Int32At(start, 4);
-  if (length == -1) return Fail("the demo holds no messages");
-  if (length < 0 || length > kMaxMessage) return Fail("the file is not a demo of a known kind");
-  if (start.size() - 8 < static_cast<std::size_t>(length)) {
-    return Fail("the first message is cut off");
+DemoInfo Read(std::string_view start, std::string_view name, std::uint64_t size,
+              const ReadAt& readAt) {
+  if (start.substr(0, 8) == catalogue::SourceMagic) return ReadSource(start);
+  if (start.substr(0, 8) == catalogue::Source2Magic) return Other(catalogue::Source2Kind);
+  if (start.substr(0, kGoldSrcMagic.size()) != kGoldSrcMagic) {
+    return ReadQuake3(start, name, size, readAt);
   }
-  return ReadGameState(start.substr(8, static_cast<std::size_t>(length)));
-}
-
-template <class ReadAt>
-DemoInfo Read(std::string_view start, ReadAt&& readAt) {
-  if (start.substr(0, kGoldSrcMagic.size()) != kGoldSrcMagic) return ReadQuake3(start);
-  DemoInfo info = ReadGoldSrc(start, readAt);
+  DemoInfo info = ReadGoldSrc(start, size, readAt);
   info.engine = Engine::GoldSrc;
   return info;
 }
@@ -285,17 +550,22 @@ DemoInfo Read(std::string_view start, ReadAt&& readAt) {
 DemoInfo ReadDemo(FileSystem& files, const std::string& path) {
   std::string start;
   if (files.ReadBytes(path, 0, kStartBytes, start) != 0) return Fail("the file cannot be read");
-  return Read(start, [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
+  FileFacts facts;
+  // A file shorter than the start is whole already.
+  const std::uint64_t size =
+      start.size() < kStartBytes ? start.size() : (files.Facts(path, facts) == 0 ? facts.size : 0);
+  const ReadAt readAt = [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
     return files.ReadBytes(path, offset, count, bytes) == 0;
-  });
+  };
+  return Read(start, path, size, readAt);
 }
 
-DemoInfo ReadDemoBytes(std::string_view file) {
-  return Read(file.substr(0, kStartBytes),
-              [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
-                bytes = offset < file.size() ? file.substr(offset, count) : std::string_view{};
-                return true;
-              });
+DemoInfo ReadDemoBytes(std::string_view file, std::string_view name) {
+  const ReadAt readAt = [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
+    bytes = offset < file.size() ? file.substr(offset, count) : std::string_view{};
+    return true;
+  };
+  return Read(file.substr(0, kStartBytes), name, file.size(), readAt);
 }
 
 }  // namespace rd::demo

@@ -28,7 +28,8 @@ struct DemoInfo {
   // GoldSrc: the game folder as recorded ("valve" is Half-Life itself); Quake 3 engine:
   // fs_game, empty for the base game.
   std::string mod;
-  int protocol = 0;      // GoldSrc: the network protocol; Quake 3 engine: the server's protocol
+  int protocol = 0;      // GoldSrc: the network protocol; Quake 3 engine: the .dm_NN of the
+                         // name, else the server's protocol
   std::string hostName;  // Quake 3 engine, when the server named itself
   std::string gameName;  // Quake 3 engine: the server's gamename, when present
   int gameType = -1;     // Quake 3 engine: the server's g_gametype; below 0 when unknown
@@ -39,13 +40,14 @@ struct DemoInfo {
   std::string kind;              // Engine::Other: what it is, e.g. "Counter-Strike: Source"
 };
 
-// Reads the demo at path through the file system port. The engine is told by the content,
-// not by the file's extension.
+// Reads the demo at path through the file system port: its start, the Half-Life directory,
+// and for the Quake 3 engine a few records after the game state and the last kilobytes. The
+// engine is told by the content; the name adds the protocol (.dm_NN) and other games' kinds.
 DemoInfo ReadDemo(FileSystem& files, const std::string& path);
 
 // The same reading over a whole file already in memory (tests, fuzzing): answers what
 // ReadDemo answers for a file of these bytes.
-DemoInfo ReadDemoBytes(std::string_view file);
+DemoInfo ReadDemoBytes(std::string_view file, std::string_view name = {});
 
 // How much of the start ReadDemo reads: the largest first message the engines write, and its
 // record header.

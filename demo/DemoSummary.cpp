@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include "catalogue/OtherDemos.h"
 
 namespace rd::summary {
 namespace {
@@ -44,33 +48,74 @@ std::string Plain(const std::string& name) {
   return plain;
 }
 
+// The games whose g_gametype 0 to 4 mean what Quake 3 Arena's do: the game itself, the
+// mods that kept its numbers for them, and OpenArena's game.
+constexpr std::string_view kQuake3GameTypes[] = {"Free For All", "Duel", "Single Player",
+                                                 "Team Deathmatch", "Capture The Flag"};
+constexpr std::string_view kSameNumbers[] = {"", "baseq3", "osp", "cpma", "baseoa"};
+
+bool KeepsQuake3Numbers(std::string_view name) {
+  return std::find(std::begin(kSameNumbers), std::end(kSameNumbers), name) !=
+         std::end(kSameNumbers);
+}
+
+bool NamedForSure(const demo::DemoInfo& info) {
+  const int p = info.protocol;
+  const bool quake3 = p == 66 || p == 67 || p == 68 || p == 71 || (p == 0 && info.gameName == "baseq3");
+  return quake3 && KeepsQuake3Numbers(info.gameName) && KeepsQuake3Numbers(info.mod) &&
+         info.gameType >= 0 && info.gameType < static_cast<int>(std::size(kQuake3GameTypes));
+}
+
 }  // namespace
 
 std::string GameType(const demo::DemoInfo& info) {
-  return info.gameType >= 0 ? std::to_string(info.gameType) : std::string();
+  if (info.engine != demo::Engine::Quake3 || info.gameType < 0) return {};
+  if (NamedForSure(info)) return std::string(kQuake3GameTypes[info.gameType]);
+  return std::to_string(info.gameType);
 }
 
 std::string Players(const demo::DemoInfo& info) {
-  std::string text;
+  std::vector<const std::string*> names;
   for (const demo::Player& player : info.players) {
-    if (player.spectator) continue;
-    if (!text.empty()) text += ", ";
-    text += player.name;
+    if (!player.spectator) names.push_back(&player.name);
   }
+  if (names.size() == 2) return *names[0] + " vs " + *names[1];
+  constexpr std::size_t kNamed = 3;
+  std::string text;
+  for (std::size_t i = 0; i < names.size() && i < kNamed; ++i) {
+    if (i > 0) text += names.size() <= kNamed && i + 1 == names.size() ? " and " : ", ";
+    text += *names[i];
+  }
+  if (names.size() > kNamed) text += " and " + std::to_string(names.size() - kNamed) + " more";
   return text;
 }
 
 std::string Line(const demo::DemoInfo& info) {
+  if (info.engine == demo::Engine::Other) {
+    std::string line = info.kind + " demo";
+    if (!info.map.empty()) line += " (map " + info.map + ")";
+    return line + ": " + std::string(catalogue::NotPlayedHere);
+  }
   if (!info.read) return "The demo could not be read: " + info.reason;
-  std::string line =
-      "Map: " + info.map + kDot + "Mod: " + (info.mod.empty() ? "base game" : info.mod);
-  if (info.engine == demo::Engine::GoldSrc && info.seconds >= 0) line += kDot + Clock(info.seconds);
-  if (info.protocol > 0) line += kDot + std::string("protocol ") + std::to_string(info.protocol);
+  std::string line = "Map: " + info.map;
+  const auto add = [&](const std::string& fact) {
+    if (!fact.empty()) line += kDot + fact;
+  };
+  if (info.engine == demo::Engine::GoldSrc) {
+    add("Mod: " + info.mod);
+    add(Clock(info.seconds));
+  } else {
+    const std::string type = GameType(info);
+    add(type.empty() || NamedForSure(info) ? type : "game type " + type);
+    add(Players(info));
+    add(Clock(info.seconds));
+    add("Mod: " + (info.mod.empty() ? std::string("base game") : info.mod));
+  }
+  if (info.protocol > 0) add("protocol " + std::to_string(info.protocol));
   const std::string host = Plain(info.hostName);
-  if (!host.empty()) line += kDot + std::string("Host: ") + host;
+  if (!host.empty()) add("Host: " + host);
   return line;
 }
-
 const catalogue::Game* GameOf(const demo::DemoInfo& info, const catalogue::Game* named) {
   if (!info.read) return nullptr;
   if (info.engine == demo::Engine::GoldSrc) return catalogue::FindByExtension(".dem");
