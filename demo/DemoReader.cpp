@@ -438,12 +438,12 @@ bool RecordTime(Window& file, std::uint64_t at, std::int32_t& time) {
 // the end marker begins, and only one offset in the tail fits that.
 bool LastTimeFromTail(Window& file, std::uint64_t size, std::int32_t& time) {
   if (size < kRecordHeader * 2) return false;
-  std::string_view marker;
   const std::uint64_t end = size - kRecordHeader;
-  if (!file.Get(end, kRecordHeader, marker) || Int32At(marker, 4) != -1) return false;
   const std::uint64_t from = end > kTailBytes ? end - kTailBytes : 0;
   std::string_view tail;
-  if (!file.Get(from, static_cast<std::size_t>(end - from), tail)) return false;
+  if (!file.Get(from, static_cast<std::size_t>(size - from), tail)) return false;
+  if (Int32At(tail, tail.size() - 4) != -1) return false;
+  tail.remove_suffix(kRecordHeader);
   int found = 0;
   for (std::size_t at = 0; at + kRecordHeader <= tail.size(); ++at) {
     const std::int32_t length = Int32At(tail, at + 4);

@@ -247,6 +247,12 @@ void MainWindow::Play() {
     ports_.dialogs.ShowMessage(kNoDemo, AppTitle, kErrorStyle);
     return;
   }
+  // Another game's demo is refused by name: no game here could play a copy of it.
+  const demo::DemoInfo* info = DemoAt(demo, nullptr);
+  if (info && info->engine == demo::Engine::Other) {
+    ports_.dialogs.ShowMessage(summary::Line(*info), AppTitle, kErrorStyle);
+    return;
+  }
   host_.HideMain();
 
   if (cboResolution.Text() != kDefaultResolution) {

@@ -58,6 +58,7 @@ MainView::MainView(WindowCounter& counter, HINSTANCE instance, MainWindow& form)
     : FormWindow(counter, instance), form_(form) {}
 
 MainView::~MainView() {
+  if (tip_) DestroyWindow(tip_);
   if (Hwnd()) DestroyWindow(Hwnd());
   if (image_) DestroyIcon(image_);
   if (bigIcon_) DestroyIcon(bigIcon_);
@@ -93,7 +94,9 @@ bool MainView::Create() {
   const HWND cmdSelect = AddControl(WC_BUTTONA, form_.cmdSelect.Caption(),
                                     WS_TABSTOP | BS_PUSHBUTTON, 0, ids::MainCmdSelect,
                                     {6120, 1320, 375, 255}, FontKind::Normal);
-  const HWND lblDemo = AddControl(WC_STATICA, "", kLabel | SS_ENDELLIPSIS, 0, ids::MainLblDemo,
+  // SS_NOTIFY: the tooltip hears the mouse over the line only through the label's messages.
+  const HWND lblDemo = AddControl(WC_STATICA, "", kLabel | SS_ENDELLIPSIS | SS_NOTIFY, 0,
+                                  ids::MainLblDemo,
                                   kDemoLine, FontKind::Normal);
   label("Game:", {120, 1800 + kBelow, 1095, 255});
   const HWND cboGame = AddControl(WC_COMBOBOXA, "", kCombo | CBS_DROPDOWNLIST, 0, ids::MainCboGame,
@@ -127,6 +130,7 @@ bool MainView::Create() {
   BindLabel(lblInfo_, form_.lblInfo);
   BindTextBox(txtFilename, form_.txtFilename);
   BindLabel(lblDemo, form_.lblDemo);
+  AddDemoTip(lblDemo);
   BindButton(cmdSelect, form_.cmdSelect);
   BindComboBox(cboGame, form_.cboGame);
   BindComboBox(cboSpeed, form_.cboSpeed);
@@ -140,6 +144,35 @@ bool MainView::Create() {
   FinishLayout(nullptr);
   LoadIcons();
   return true;
+}
+
+// The line is cut to the window's width; its tooltip shows the whole of it.
+void MainView::AddDemoTip(HWND label) {
+  tip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX |
+                         TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, Hwnd(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!tip_) return;
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = Hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(label);
+  tool.lpszText = const_cast<char*>("");
+  SendMessageA(tip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  // Wide enough for any line, wrapped rather than cut when the screen is narrower.
+  SendMessageA(tip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
+  const auto synced = std::move(form_.lblDemo.OnModelChanged);
+  form_.lblDemo.OnModelChanged = [this, synced, label] {
+    if (synced) synced();
+    std::string text = form_.lblDemo.Caption();
+    TOOLINFOA update{};
+    update.cbSize = sizeof update;
+    update.hwnd = Hwnd();
+    update.uId = reinterpret_cast<UINT_PTR>(label);
+    update.lpszText = text.data();
+    SendMessageA(tip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&update));
+  };
+  form_.lblDemo.OnModelChanged();
 }
 
 LRESULT MainView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

@@ -20,10 +20,12 @@ class MainView final : public FormWindow {
 
  private:
   void LoadIcons();
+  void AddDemoTip(HWND label);
 
   MainWindow& form_;
   HWND lblTop_ = nullptr;
   HWND lblInfo_ = nullptr;
+  HWND tip_ = nullptr;  // the demo line's tooltip: the whole line
   HICON image_ = nullptr;  // imgTop, at the window's DPI
   HICON bigIcon_ = nullptr;
   HICON smallIcon_ = nullptr;

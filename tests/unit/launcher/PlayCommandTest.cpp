@@ -9,7 +9,8 @@ const std::string kStagedHL = "C:\\Sierra\\Half-Life\\cstrike\\replaydock.dem",
 class Play : public WindowTest {
  protected:
   Play() {
-    for (const char* d : {"D:\\Demos\\match.dem", "D:\\Demos\\duel.dm_66", "D:\\Demos\\base.dm_57"})
+    for (const char* d : {"D:\\Demos\\match.dem", "D:\\Demos\\duel.dm_66", "D:\\Demos\\base.dm_57",
+                          "D:\\Demos\\oa.dm_71"})
       fp.files.AddFile(d, d);
     fp.files.AddFile(kStagedHL, "EARLIER");
     fp.files.AddFile(kStaleQ3, "STALE");
@@ -87,6 +88,10 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
     Launch{"Quake3", "D:\\Demos\\duel.dm_66", kQ3, "osp", "3", "1024x768", "E:\\Q3\\quake3.exe",
            "E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3",
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "D:\\Demos\\duel.dm_66"},
+    // ioquake3's protocol is staged and played under its own extension.
+    Launch{"Quake3Protocol71", "D:\\Demos\\oa.dm_71", kQ3, "", "1", "Default", "E:\\Q3\\quake3.exe",
+           "E:\\Q3\\quake3.exe | +demo replaydock.dm_71| in E:\\Q3",
+           "E:\\Q3\\baseq3\\Demos\\replaydock.dm_71", "D:\\Demos\\oa.dm_71"},
     // The demo folder of an id Tech 3 game is made when missing.
     Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default",
            "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW",
