@@ -1,5 +1,6 @@
 // Reading a demo through the Win32 file system against opening and closing the same
-// file, for a 1 MB and a 1 GB demo of each kind, made by padding a real demo's start.
+// file, for a 1 MB and a 1 GB demo of each kind, made by padding a real demo's start; the
+// Quake 3 reading includes the match length, read from the file's end.
 // bench_demo_read CORPUS FOLDER   (Windows paths: the real demos; where to make the big ones)
 #include <cstdio>
 #include <cstring>
@@ -46,7 +47,8 @@ bool MakeDemo(const std::string& path, const std::string& head, const std::strin
 
 struct Kind {
   const char* name;
-  std::string head, tail;  // tail: the Half-Life directory, moved to the new end
+  std::string head, tail;  // tail: what moves to the new end (directory, or last record)
+  bool quake3;
 };
 
 }  // namespace
@@ -69,8 +71,18 @@ int main(int argc, char** argv) {
   }
   std::int32_t directory = 0;
   std::memcpy(&directory, hl.data() + 540, 4);
-  const std::vector<Kind> kinds = {{"Half-Life", hl.substr(0, directory), hl.substr(directory)},
-                                   {"Quake 3", q3, ""}};
+  // The Quake 3 demo's last record and end marker move to the new end, so that the length is
+  // measured across the whole file: the reading finds them there without walking to them.
+  std::size_t last = 0;
+  for (std::size_t at = 0; at + 8 <= q3.size();) {
+    std::int32_t length = 0;
+    std::memcpy(&length, q3.data() + at + 4, 4);
+    if (length < 0) break;
+    last = at;
+    at += 8 + static_cast<std::size_t>(length);
+  }
+  const std::vector<Kind> kinds = {{"Half-Life", hl.substr(0, directory), hl.substr(directory), false},
+                                   {"Quake 3", q3.substr(0, last), q3.substr(last), true}};
 
   // The message code is built once per process, on the first Quake 3 demo.
   double t0 = bench::NowMs();
@@ -92,9 +104,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2; ++i) {
       const unsigned long long size = kSizesMb[i] << 20;
       paths[i] =
-          folder + "\\demo" + std::to_string(kSizesMb[i]) + (kind.tail.empty() ? ".dm_68" : ".dem");
+          folder + "\\demo" + std::to_string(kSizesMb[i]) + (kind.quake3 ? ".dm_68" : ".dem");
       std::string head = kind.head;
-      if (!kind.tail.empty()) {
+      if (!kind.quake3) {
         const auto at = static_cast<std::int32_t>(size - kind.tail.size());
         std::memcpy(head.data() + 540, &at, 4);
       }
@@ -114,6 +126,11 @@ int main(int argc, char** argv) {
         floor[i].push_back(bench::NowMs() - t0);
       }
     }
+    for (int i = 0; i < 2 && ok; ++i) {
+      const double seconds = rd::demo::ReadDemo(platform.files, paths[i]).seconds;
+      std::printf("read %s %llu MB: length %.3f s\n", kind.name, kSizesMb[i], seconds);
+      ok = seconds >= 0;
+    }
     for (const std::string& path : paths) DeleteFileA(path.c_str());
     if (!ok) {
       std::printf("read %s: the demos could not be made or read (error %lu)\n", kind.name,
@@ -128,8 +145,8 @@ int main(int argc, char** argv) {
           "(goal < 1 ms) [median of %d]\n",
           kind.name, kSizesMb[i], a, b, a / b, kRounds);
     }
-    std::printf("read %s: 1 GB / 1 MB %.2fx (goal <= 1.2x)\n", kind.name,
-                bench::Median(ours[1]) / bench::Median(ours[0]));
+    std::printf("read %s: 1 GB / 1 MB %.2fx (goal <= %s)\n", kind.name,
+                bench::Median(ours[1]) / bench::Median(ours[0]), kind.quake3 ? "1.5x" : "1.2x");
   }
   RemoveDirectoryA(folder.c_str());
   return status;

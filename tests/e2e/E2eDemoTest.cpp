@@ -1,7 +1,9 @@
 // Real demos through the real program: a Day of Defeat demo dropped on the window at 144 DPI,
-// then a Quake 3 1.32 demo named on the command line and played.
+// then a Quake 3 1.32 demo named on the command line and played; another game's demo opened by
+// double-click, refused.
 #include "tests/e2e/E2eSupport.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace e2e {
@@ -52,6 +54,40 @@ TEST(DemoE2e, DemosBringTheirModAndLineAndPlayUnderTheirOwnExtension) {
   ExpectPlayed(again, main, game, "+set fs_game cpma +demo replaydock.dm_68");
   EXPECT_EQ(ReadBytes(staged + ".dm_68"), ReadBytes(RD_CORPUS "real-07.dm_68"));
   EXPECT_FALSE(FileExists(staged + ".dm_66")) << "an earlier copy would be played instead";
+}
+
+// A Team Fortress 2 demo, as a double-click opens it: its line says what it is, no game is
+// chosen, and Play refuses it by name, copying and starting nothing.
+TEST(DemoE2e, AnotherGamesDemoIsNamedAndRefused) {
+  ASSERT_TRUE(FreshSettings(true));
+  const std::string root = "C:\\e2e\\other", hl = root + "\\Half-Life\\hl.exe";
+  ASSERT_TRUE(InstallGame(hl, "valve", "HLPath") && CopyTo(RD_CORPUS "src-01.dem", root + "\\tf.dem"));
+  const std::string line =
+      "Team Fortress 2 demo (map cp_gullywash): Replaydock plays Half-Life, Quake 3 Arena and "
+      "Return To Castle Wolfenstein demos.";
+  Process app;
+  HWND main = StartToMainWindow(app, ReplaydockExe(), Quoted(root + "\\tf.dem"));
+  ASSERT_TRUE(main);
+  EXPECT_TRUE(WaitUntil([&] { return GetText(Control(main, MainLblDemo)) == line; }))
+      << GetText(Control(main, MainLblDemo));
+  EXPECT_EQ(GetText(Control(main, MainCboGame)), "");
+  // The line's tooltip, for the part the window's width cuts off.
+  int tools = 0;
+  for (HWND tip : TopWindows(app.Pid(), TOOLTIPS_CLASSA)) {
+    if (GetWindow(tip, GW_OWNER) == main) tools += static_cast<int>(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+  }
+  EXPECT_EQ(tools, 1);
+  EXPECT_FALSE(SaveScreenshot(main, "main-window-other-demo").empty());
+
+  ASSERT_TRUE(Click(Control(main, MainCmdBottom0 + 2)));  // Play
+  auto refusal = NextMessageBox(app.Pid());
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->text, line);
+  ASSERT_TRUE(PressButton(refusal->window, IDOK) && WaitHiddenOrGone(refusal->window));
+  EXPECT_TRUE(IsShown(main)) << "the window stays for another choice";
+  EXPECT_FALSE(FileExists(ParentFolder(hl) + "\\valve\\replaydock.dem"));
+  EXPECT_FALSE(FileExists(ParentFolder(hl) + "\\tf\\replaydock.dem"));
+  ASSERT_TRUE(Click(CancelButton(main)) && app.WaitExit(kWaitMs));
 }
 
 }  // namespace e2e

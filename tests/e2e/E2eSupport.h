@@ -120,11 +120,11 @@ inline void ExpectPlayed(Process& app, HWND main, const std::string& game,
 }
 
 // The demo types, then the identifier they point at.
-inline const char* const kDemoKeys[] = {".dem", ".dm_57", ".dm_66", ".dm_58", ".dm_59", ".dm_60", ".dm_67", ".dm_68", "RD.Demo"};
+inline const char* const kDemoKeys[] = {".dem", ".dm_57", ".dm_66", ".dm_58", ".dm_59", ".dm_60", ".dm_67", ".dm_68", ".dm_71", "RD.Demo"};
 
 // The demo types as Windows' own assoc and ftype report them.
 inline void ExpectFileTypes(bool registered, const std::string& exe) {
-  for (const char* ext : std::span(kDemoKeys).first(8)) {
+  for (const char* ext : std::span(kDemoKeys).first(std::size(kDemoKeys) - 1)) {
     const std::string out = RunTool(std::string("cmd.exe /c assoc ") + ext).output;
     EXPECT_EQ(out.find(std::string(ext) + "=RD.Demo") != std::string::npos, registered) << out;
   }

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const demo::DemoInfo info = demo::ReadDemoBytes(file);
   RD_FUZZ_CHECK(info.read == info.reason.empty());
   if (info.read) {
-    RD_FUZZ_CHECK(info.engine == demo::Engine::Quake3);
+    // Enemy Territory is told by its server info.
+    RD_FUZZ_CHECK(info.engine == demo::Engine::Quake3 || info.engine == demo::Engine::Other);
     RD_FUZZ_CHECK(!info.map.empty());
     RD_FUZZ_CHECK(info.mod.find_first_of(" \\/:\"") == std::string::npos);
   }
