@@ -5,6 +5,8 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "catalogue/OtherDemos.h"
 #include "demo/MessageCode.h"
@@ -458,9 +460,62 @@ bool LastTimeFromTail(Window& file, std::uint64_t size, std::int32_t& time) {
   return found > 0;
 }
 
-// The last snapshot's time by walking every record header from first: the way for demos
-// cut short or with a damaged end.
-bool LastTimeByWalk(Window& file, std::uint64_t first, std::int32_t& time) {
+// The last snapshot's time at the end of a demo cut short or damaged at its end: the records
+// chained from some offset of the tail, each header's length leading to the next with a
+// larger sequence, up to the last record's room from where the file ends. Offsets inside the true chain all lead
+// to its last record; a chance chain that leads elsewhere makes the answer unsure.
+bool LastTimeFromCutTail(Window& file, std::uint64_t size, std::int32_t& time) {
+  constexpr int kLinks = 3;
+  const std::uint64_t from = size > 2 * kTailBytes ? size - 2 * kTailBytes : 0;
+  std::string_view tail;
+  if (!file.Get(from, static_cast<std::size_t>(size - from), tail)) return false;
+  std::vector<std::pair<std::size_t, std::int32_t>> decoded;  // last record, its time or -1
+  bool found = false;
+  for (std::size_t at = 0; at + kRecordHeader <= tail.size(); ++at) {
+    std::size_t pos = at, last = 0;
+    int links = 0;
+    std::int32_t sequence = 0;
+    while (pos + kRecordHeader <= tail.size()) {
+      const std::int32_t length = Int32At(tail, pos + 4);
+      // The chain ends at the end marker, at a header that cannot follow, or where the
+      // file breaks off.
+      if (length < 0 || length > kMaxMessage || (links > 0 && Int32At(tail, pos) <= sequence) ||
+          pos + kRecordHeader + static_cast<std::size_t>(length) > tail.size()) {
+        break;
+      }
+      sequence = Int32At(tail, pos);
+      last = pos;
+      ++links;
+      pos += kRecordHeader + static_cast<std::size_t>(length);
+    }
+    // Less than a record's room left after it: else a chance chain that broke off early.
+    if (links < kLinks || tail.size() - pos > kRecordHeader + kMaxMessage) continue;
+    auto known = std::find_if(decoded.begin(), decoded.end(),
+                              [&](const auto& entry) { return entry.first == last; });
+    if (known == decoded.end()) {
+      std::int32_t candidate = -1;
+      const std::int32_t length = Int32At(tail, last + 4);
+      if (!SnapshotTime(tail.substr(last + kRecordHeader, static_cast<std::size_t>(length)),
+                        candidate)) {
+        candidate = -1;
+      }
+      decoded.emplace_back(last, candidate);
+      known = decoded.end() - 1;
+    }
+    if (known->second < 0) continue;
+    if (found && known->second != time) return false;
+    time = known->second;
+    found = true;
+  }
+  return found;
+}
+
+// The last snapshot's time by walking every record header from first: the way for small
+// demos whose end neither way above could read. A long one would be read whole: it gets no
+// length rather than a wait.
+constexpr std::uint64_t kMaxWalked = 16 * 1024 * 1024;
+bool LastTimeByWalk(Window& file, std::uint64_t size, std::uint64_t first, std::int32_t& time) {
+  if (size > kMaxWalked) return false;
   constexpr std::size_t kKept = 16;
   std::uint64_t recent[kKept] = {};
   std::size_t count = 0;
@@ -490,7 +545,8 @@ double MatchSeconds(const ReadAt& readAt, std::uint64_t size, std::string_view s
   }
   std::int32_t last = 0;
   if (!haveFirst ||
-      !(LastTimeFromTail(file, size, last) || LastTimeByWalk(file, afterGameState, last))) {
+      !(LastTimeFromTail(file, size, last) || LastTimeFromCutTail(file, size, last) ||
+        LastTimeByWalk(file, size, afterGameState, last))) {
     return -1;
   }
   // A time that ran backwards (a restarted map) gives no length rather than a wrong one.

@@ -222,17 +222,34 @@ TEST(ReadDemo, MeasuresTheMatchFromTheFirstAndLastSnapshots) {
   EXPECT_TRUE(cut > all - 1 && cut < all) << all << " " << cut;
 }
 
-// Through the file system port the same, with the start and a window at each end only.
-TEST(ReadDemo, ReadsAFewKilobytesOfALongDemo) {
-  std::string padded = Demo(kServer, {1000});
-  const std::string end = Demo(kServer, {61000});
-  const std::string lastRecord = end.substr(end.size() - 8 - (end.size() - Demo(kServer, {}).size()));
-  while (padded.size() < 4000000) padded += build::Record(9, std::string(3000, '\x11'));
-  padded = padded.substr(0, padded.size() - 8) + lastRecord;
-  fakes::FakeFileSystem fs;
-  fs.AddFile("C:\\a.dm_68", padded);
-  EXPECT_NEAR(ReadDemo(fs, "C:\\a.dm_68").seconds, 60, 1e-9);
-  EXPECT_LE(fs.Calls().size(), 4u);
+// Through the file system port a long demo is read at its start and its end only: finished,
+// cut inside its last record, or with its end damaged; one whose end cannot be told gets no
+// length rather than a walk through all of it.
+TEST(ReadDemo, ReadsALongDemoOnlyAtItsStartAndEnd) {
+  const build::Coder coder;
+  std::string start = Demo(kServer, {1000});
+  start.resize(start.size() - 8);  // its end marker
+  std::string body;
+  std::int32_t sequence = 2;
+  while (body.size() < 17 * 1024 * 1024) body += build::Record(sequence++, std::string(3000, '\x11'));
+  std::string end;
+  for (int i = 0; i < 5; ++i) end += build::Record(sequence++, coder.Code(build::Snapshot(60000 + 250 * i)));
+  const std::string demo = start + body + end;
+  struct Case { const char* what; std::string bytes; double seconds; };
+  // clang-format off
+  const Case cases[] = {
+      {"finished", demo + build::EndMarker(), 60},
+      {"cut in its last record", demo.substr(0, demo.size() - 5), 59.75},
+      {"end marker damaged", demo + Int32(-1) + Int32(3), 60},
+      {"end unreadable", demo + std::string(70000, '\0'), -1},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    fakes::FakeFileSystem fs;
+    fs.AddFile("C:\\a.dm_68", c.bytes);
+    EXPECT_NEAR(ReadDemo(fs, "C:\\a.dm_68").seconds, c.seconds, 1e-9) << c.what;
+    EXPECT_LE(fs.Calls().size(), 5u) << c.what;
+  }
 }
 
 // Players from their config strings (Return To Castle Wolfenstein's further on), spectators
