@@ -73,7 +73,7 @@ TEST(DemoE2e, AnotherGamesDemoIsNamedAndRefused) {
   EXPECT_EQ(GetText(Control(main, MainCboGame)), "");
   // The line's tooltip, for the part the window's width cuts off.
   int tools = 0;
-  for (HWND tip : TopWindows(app.Pid(), TOOLTIPS_CLASSA)) {
+  for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
     if (GetWindow(tip, GW_OWNER) == main) tools += static_cast<int>(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
   }
   EXPECT_EQ(tools, 1);
