@@ -331,8 +331,7 @@ GameState ReadGameState(std::string_view message, int demoProtocol) {
     }
     strings[static_cast<std::int16_t>(number)] = text;
   }
-  const bool haveServerInfo = strings.count(0) > 0;
-  if (!haveServerInfo) return fail("the demo holds no server info");
+  if (!strings.count(0)) return fail("the demo holds no server info");
 
   const std::string& serverInfo = strings[0];
   const std::string& systemInfo = strings[1];
@@ -350,7 +349,9 @@ GameState ReadGameState(std::string_view message, int demoProtocol) {
   if (!Printable(info.map)) return fail("the map name is unreadable");
   if (!info.mod.empty() && !FolderName(info.mod)) return fail("the mod name is unreadable");
 
-  const int players = IsWolfenstein(info.protocol) ? kPlayersWolfenstein : kPlayersQuake3;
+  // Its game module calls itself "main" where the name gives no protocol.
+  const bool wolfenstein = IsWolfenstein(info.protocol) || (info.protocol == 0 && info.gameName == "main");
+  const int players = wolfenstein ? kPlayersWolfenstein : kPlayersQuake3;
   for (auto it = strings.lower_bound(players); it != strings.end() && it->first < players + kMaxClients;
        ++it) {
     const std::string name = WithoutColours(InfoValue(it->second, "n"));

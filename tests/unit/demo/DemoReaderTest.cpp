@@ -264,6 +264,9 @@ TEST(ReadDemo, ReadsPlayersTitleAndEnemyTerritoryFromTheGameState) {
   EXPECT_EQ(Names(info) + "|" + info.mapTitle, "[A^ce][Bob  [x]*][Cy^]|The ^ongest Yard");
   info = ReadDemoBytes(Demo(quake3, {}), "a.dm_60");
   EXPECT_EQ(Names(info), "[Wolf]");
+  auto wolfenstein = quake3;
+  wolfenstein[0].second += "\\gamename\\main";
+  EXPECT_EQ(Names(ReadDemoBytes(Demo(wolfenstein, {}), "a.demo")), "[Wolf]");
   const std::vector<std::pair<int, std::string>> et1{{0, "\\mapname\\oasis\\version\\ET 2.60b linux-i386"}, {1, ""}};
   const std::vector<std::pair<int, std::string>> et2{{0, "\\mapname\\goldrush\\gamename\\etmain"}, {1, ""}};
   for (const auto& strings : {et1, et2}) {
