@@ -86,8 +86,7 @@ bool FieldText(std::string_view header, std::size_t at, std::size_t size, std::s
   return true;
 }
 
-// fileSize 0: not known.
-DemoInfo ReadGoldSrc(std::string_view start, std::uint64_t fileSize, const ReadAt& readAt) {
+DemoInfo ReadGoldSrc(std::string_view start, const ReadAt& readAt) {
   if (start.size() < 16) return Fail("the file is too short");
   const HeaderForm form = Int32At(start, 8) <= kLastOldProtocol ? kOldHeader : kHeader;
   if (start.size() < form.bytes) return Fail("the file is too short");
@@ -110,10 +109,11 @@ DemoInfo ReadGoldSrc(std::string_view start, std::uint64_t fileSize, const ReadA
   if (directory < static_cast<std::int32_t>(form.bytes)) {
     return Fail("the directory offset is impossible");
   }
-  // Writers put two entries: one read is enough for those.
+  // Writers put two entries: one read is enough for those. A byte more shows whether the
+  // directory ends the file.
   const std::size_t size = 4 + kEntryBytes * kUsualEntries;
   std::string bytes;
-  if (!readAt(static_cast<std::uint64_t>(directory), size, bytes)) {
+  if (!readAt(static_cast<std::uint64_t>(directory), size + 1, bytes)) {
     return Fail("the file cannot be read");
   }
   if (bytes.size() < 4) return Fail("the directory lies past the end of the file");
@@ -122,15 +122,13 @@ DemoInfo ReadGoldSrc(std::string_view start, std::uint64_t fileSize, const ReadA
     return Fail("the directory has an impossible number of entries");
   }
   const std::size_t end = 4 + kEntryBytes * static_cast<std::size_t>(count);
-  if (end > size && !readAt(static_cast<std::uint64_t>(directory), end, bytes)) {
+  if (end > size && !readAt(static_cast<std::uint64_t>(directory), end + 1, bytes)) {
     return Fail("the file cannot be read");
   }
   if (bytes.size() < end) return Fail("the directory is cut off");
   // Every writer ends the file with the directory: a header read in the wrong form, or
   // damaged, points elsewhere.
-  if (fileSize != 0 && static_cast<std::uint64_t>(directory) + end != fileSize) {
-    return Fail("the directory does not end the file");
-  }
+  if (bytes.size() > end) return Fail("the directory does not end the file");
   for (std::size_t at = 4; at < end; at += kEntryBytes) {
     if (Int32At(bytes, at) != kPlayback) continue;
     float seconds = 0;
@@ -564,7 +562,10 @@ int ExtensionProtocol(std::string_view name) {
   return NumberOr(extension.substr(3), 0);
 }
 
-DemoInfo ReadQuake3(std::string_view start, std::string_view name, std::uint64_t size,
+// The file's size, 0 when it cannot be told.
+using SizeOf = std::function<std::uint64_t()>;
+
+DemoInfo ReadQuake3(std::string_view start, std::string_view name, const SizeOf& sizeOf,
                     const ReadAt& readAt) {
   const std::string_view kind = catalogue::KindByExtension(name);
   if (!kind.empty() && catalogue::IsUncoded(name)) return Other(kind);
@@ -586,18 +587,19 @@ DemoInfo ReadQuake3(std::string_view start, std::string_view name, std::uint64_t
   if (catalogue::IsEnemyTerritory(info.gameName, state.version)) {
     return Other(catalogue::EnemyTerritoryKind, info.map);
   }
+  const std::uint64_t size = sizeOf();
   if (size != 0) info.seconds = MatchSeconds(readAt, size, start, 8 + static_cast<std::uint64_t>(length));
   return info;
 }
 
-DemoInfo Read(std::string_view start, std::string_view name, std::uint64_t size,
+DemoInfo Read(std::string_view start, std::string_view name, const SizeOf& sizeOf,
               const ReadAt& readAt) {
   if (start.substr(0, 8) == catalogue::SourceMagic) return ReadSource(start);
   if (start.substr(0, 8) == catalogue::Source2Magic) return Other(catalogue::Source2Kind);
   if (start.substr(0, kGoldSrcMagic.size()) != kGoldSrcMagic) {
-    return ReadQuake3(start, name, size, readAt);
+    return ReadQuake3(start, name, sizeOf, readAt);
   }
-  DemoInfo info = ReadGoldSrc(start, size, readAt);
+  DemoInfo info = ReadGoldSrc(start, readAt);
   info.engine = Engine::GoldSrc;
   return info;
 }
@@ -607,14 +609,16 @@ DemoInfo Read(std::string_view start, std::string_view name, std::uint64_t size,
 DemoInfo ReadDemo(FileSystem& files, const std::string& path) {
   std::string start;
   if (files.ReadBytes(path, 0, kStartBytes, start) != 0) return Fail("the file cannot be read");
-  FileFacts facts;
-  // A file shorter than the start is whole already.
-  const std::uint64_t size =
-      start.size() < kStartBytes ? start.size() : (files.Facts(path, facts) == 0 ? facts.size : 0);
+  // A file shorter than the start is whole already; only the Quake 3 length asks.
+  const SizeOf sizeOf = [&]() -> std::uint64_t {
+    FileFacts facts;
+    if (start.size() < kStartBytes) return start.size();
+    return files.Facts(path, facts) == 0 ? facts.size : 0;
+  };
   const ReadAt readAt = [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
     return files.ReadBytes(path, offset, count, bytes) == 0;
   };
-  return Read(start, path, size, readAt);
+  return Read(start, path, sizeOf, readAt);
 }
 
 DemoInfo ReadDemoBytes(std::string_view file, std::string_view name) {
@@ -622,7 +626,7 @@ DemoInfo ReadDemoBytes(std::string_view file, std::string_view name) {
     bytes = offset < file.size() ? file.substr(offset, count) : std::string_view{};
     return true;
   };
-  return Read(file.substr(0, kStartBytes), name, file.size(), readAt);
+  return Read(file.substr(0, kStartBytes), name, [&] { return std::uint64_t{file.size()}; }, readAt);
 }
 
 }  // namespace rd::demo
