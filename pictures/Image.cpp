@@ -6,12 +6,51 @@
 #include "pictures/StbImage.h"
 
 namespace rd::pictures {
+namespace {
 
-std::optional<Image> Decode(std::string_view bytes) {
+// Debian's stb_image (2022) trusts a JPEG's Huffman table counts, and more than 256 symbols
+// in one table write past its arrays; such a file is refused before stb sees it. The walk
+// follows the markers as a decoder does: segments skipped by their length, entropy-coded
+// data byte by byte (where a real 0xFF is followed by 0x00).
+bool HuffmanTablesFit(std::string_view b) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(b[i]); };
+  if (b.size() < 2 || at(0) != 0xFF || at(1) != 0xD8) return true;  // no JPEG
+  std::size_t pos = 2;
+  while (pos + 1 < b.size()) {
+    if (at(pos) != 0xFF || at(pos + 1) == 0xFF) {
+      ++pos;
+      continue;
+    }
+    const unsigned marker = at(pos + 1);
+    if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) {
+      pos += 2;  // no length follows these
+      continue;
+    }
+    if (pos + 4 > b.size()) break;
+    const std::size_t length = at(pos + 2) << 8 | at(pos + 3);
+    const std::size_t end = std::min(b.size(), pos + 2 + length);
+    if (marker == 0xC4) {
+      for (std::size_t t = pos + 4; t < end;) {
+        if (t + 17 > end) return false;
+        std::size_t symbols = 0;
+        for (std::size_t i = 1; i <= 16; ++i) symbols += at(t + i);
+        if (symbols > 256) return false;
+        t += 17 + symbols;
+      }
+    }
+    pos += 2 + std::max<std::size_t>(length, 2);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<Image> Decode(std::string_view bytes, long long maxPixels) {
+  if (!HuffmanTablesFit(bytes)) return std::nullopt;
   int width = 0, height = 0;
   // The size first, so that a header promising a huge picture costs nothing.
   if (!stb::Info(bytes, width, height) || width <= 0 || height <= 0 || width > kMaxSide ||
-      height > kMaxSide || static_cast<long long>(width) * height > kMaxPixels) {
+      height > kMaxSide || static_cast<long long>(width) * height > std::min(maxPixels, kMaxPixels)) {
     return std::nullopt;
   }
   std::uint8_t* pixels = stb::LoadRgba(bytes, width, height);

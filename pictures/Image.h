@@ -20,11 +20,13 @@ struct Placement {
 };
 
 // The largest picture the program decodes, in pixels a side and in all.
-inline constexpr int kMaxSide = 8192;
-inline constexpr long long kMaxPixels = 4096LL * 4096;
+// Levelshots are at most 1024 a side, overviews smaller.
+inline constexpr int kMaxSide = 4096;
+inline constexpr long long kMaxPixels = 2048LL * 2048;
 
-// JPEG, TGA or BMP, told apart by content; nothing for anything damaged, unknown or too large.
-std::optional<Image> Decode(std::string_view bytes);
+// JPEG, TGA or BMP, told apart by content; nothing for anything damaged, unknown or larger
+// than maxPixels.
+std::optional<Image> Decode(std::string_view bytes, long long maxPixels = kMaxPixels);
 
 // The image's place in a box of boxWidth by boxHeight; empty when either is empty.
 Placement Fit(int width, int height, int boxWidth, int boxHeight);

@@ -11,7 +11,7 @@
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
-#define STBI_MAX_DIMENSIONS 8192
+#define STBI_MAX_DIMENSIONS 4096
 #define STBI_NO_FAILURE_STRINGS
 #include <stb_image.h>
 

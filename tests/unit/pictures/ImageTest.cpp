@@ -72,10 +72,19 @@ TEST(ImageTest, RefusesWhatIsDamagedOrTooLarge) {
       {"JPEG cut in half", jpeg.substr(0, jpeg.size() / 2)},
       {"JPEG header only", jpeg.substr(0, 20)},
       {"huge TGA", tgaHeader(60000, 60000)},
-      {"too many pixels", tgaHeader(8000, 8000)},
+      {"too many pixels", tgaHeader(3000, 3000)},
+      {"JPEG Huffman table of 512 symbols", [&] {
+         std::string s = jpeg;
+         const std::size_t dht = s.find("\xFF\xC4");
+         for (std::size_t i = dht + 5; i < dht + 21; ++i) s[i] = 0x20;
+         return s;
+       }()},
       {"BMP header only", samples::Bmp(samples::Plain(4, 4, 1, 2, 3)).substr(0, 30)},
   };
   for (const auto& [what, bytes] : cases) EXPECT_FALSE(Decode(bytes)) << what;
+  // The caller's own limit, below the program's.
+  EXPECT_TRUE(Decode(jpeg, 64 * 64));
+  EXPECT_FALSE(Decode(jpeg, 64 * 64 - 1));
 }
 
 TEST(ImageTest, FitsTheBoxKeepingTheAspect) {
