@@ -87,14 +87,30 @@ std::vector<std::string> SortArchives(std::vector<std::string> names, PakOrder o
   return names;
 }
 
+std::vector<std::string> IndexFolders(const std::string& gameFolder, std::string_view base,
+                                      std::string_view mod) {
+  std::vector<std::string> folders{Join(gameFolder, base)};
+  if (!mod.empty() && !util::EqualsNoCase(mod, base) && PlainName(mod)) folders.push_back(Join(gameFolder, mod));
+  return folders;
+}
+
+std::string LevelshotIndex::Key(const std::string& gameFolder, std::string_view base, std::string_view mod) {
+  std::string key;
+  for (const std::string& folder : IndexFolders(gameFolder, base, mod)) key += util::ToLower(folder) + "|";
+  return key;
+}
+
+std::string LevelshotIndex::Key() const {
+  std::string key;
+  for (const std::string& folder : folders_) key += util::ToLower(folder) + "|";
+  return key;
+}
+
 LevelshotIndex LevelshotIndex::Build(FileSystem& files, const std::string& gameFolder,
                                      std::string_view base, std::string_view mod, PakOrder order) {
   LevelshotIndex index;
   index.order_ = order;
-  index.folders_.push_back(Join(gameFolder, base));
-  if (!mod.empty() && !util::EqualsNoCase(mod, base) && PlainName(mod)) {
-    index.folders_.push_back(Join(gameFolder, mod));
-  }
+  index.folders_ = IndexFolders(gameFolder, base, mod);
   // Base first, then the mod, each in its sorted order: a later one overrides.
   for (const std::string& folder : index.folders_) {
     std::vector<FolderEntry> listing;

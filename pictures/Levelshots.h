@@ -20,6 +20,10 @@ enum class PakOrder : std::uint8_t { Quake3, RtcwMultiplayer };
 // The archives' order within one folder, the one searched last first.
 std::vector<std::string> SortArchives(std::vector<std::string> names, PakOrder order);
 
+// The folders whose archives make up a game's index, the base game's first.
+std::vector<std::string> IndexFolders(const std::string& gameFolder, std::string_view base,
+                                      std::string_view mod);
+
 // Every levelshot in a game's archives, the winning copy of each name: the mod's archives
 // over the base game's, later archives over earlier ones. Built once per game folder and
 // kept (Serialize) with the library's cache; Current tells whether the folders changed.
@@ -44,6 +48,10 @@ class LevelshotIndex {
   static LevelshotIndex Build(FileSystem& files, const std::string& gameFolder,
                               std::string_view base, std::string_view mod,
                               PakOrder order = PakOrder::Quake3);
+
+  // Which game folder, base and mod the index is of: equal keys, the same folders.
+  static std::string Key(const std::string& gameFolder, std::string_view base, std::string_view mod);
+  std::string Key() const;
 
   // The winning copy of a name such as "levelshots/q3dm17.tga", any case.
   const Shot* Find(std::string_view name) const;
