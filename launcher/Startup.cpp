@@ -15,12 +15,18 @@ Application::~Application() {
 }
 
 void Application::Main() {
-  if (splash_) return;
+  if (splash_ || main_) return;
   ports_.mainWindowOwner = [this]() -> WindowHandle {
     if (ended_ && !main_) return 0;
     MainForm();
     return mainView_ ? mainView_->Handle() : 0;
   };
+  // "-play <demo>": no splash and no window, unless the play is refused or fails.
+  if (MainWindow::IsPlayCommand(ports_.process.CommandLineText())) {
+    handingOver_ = true;
+    MainForm().PlayFromCommandLine();
+    return;
+  }
   splash_ = std::make_unique<SplashWindow>(ports_, *this);
   splashView_ = views_.CreateSplashView(*splash_);
   splashLoaded_ = true;
