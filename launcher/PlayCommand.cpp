@@ -143,6 +143,7 @@ StageResult StageDemo(Ports& ports, const catalogue::Game& game, std::string_vie
   std::string folder =
       home.empty() ? catalogue::DemoFolder(game, exeFolder, mod)
                    : home + "\\" + std::string(baseOnly ? engine.baseFolder : mod) + "\\demos";
+  result.stagedPath = folder + "\\" + name;
   std::uint32_t code = 0;
   if (!home.empty()) {
     code = MakeFoldersBelow(ports, userRoot, folder);
