@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb xauth              # running and testing the Windows build
   imagemagick                         # screenshots of the virtual display (import)
   clang libclang-rt-14-dev            # fuzzing with libFuzzer and the sanitizers
+  ioquake3 openarena openarena-data openarena-088-data  # a real engine and free data for it
 )
 
 missing=()
