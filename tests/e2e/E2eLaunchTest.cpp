@@ -3,6 +3,8 @@
 // while Steam is not running, and a real Quake 3 engine playing the demo Replaydock staged.
 #include "tests/e2e/E2eSupport.h"
 
+#include <cstdlib>
+
 namespace e2e {
 namespace {
 
@@ -173,6 +175,54 @@ TEST(LaunchE2e, ARealEnginePlaysTheStagedDemoToItsEnd) {
               output.find(" seconds ", frames) != std::string::npos)
       << output.substr(output.size() > 3000 ? output.size() - 3000 : 0);
   RunTool(Quoted(game) + " --clean");
+}
+
+// Program Files refusing Replaydock's writes, as for a standard user: a game Windows
+// virtualizes (32-bit, no manifest) reads the user's VirtualStore first, so the demo goes
+// there; a 64-bit game never would, so the user is told why nothing can be played. Run by
+// virtualstore-as-user.sh as a user who may not write into the folder.
+TEST(VirtualStoreE2e, AFolderThatRefusesWritesGetsTheVirtualStoreOrAClearError) {
+  const char* refusing = std::getenv("RD_E2E_REFUSING_GAME_FOLDER");
+  if (!refusing) GTEST_SKIP() << "run by virtualstore-as-user.sh as a user who may not write there";
+  const std::string folder = refusing;
+  ASSERT_FALSE(WriteBytes(folder + "\\probe.txt", "x")) << "this user may write into " << folder;
+  char local[MAX_PATH] = {}, temp[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH) && GetTempPathA(MAX_PATH, temp));
+  const std::string store = std::string(local) + "\\VirtualStore";
+  const std::string mirror = store + folder.substr(2) + "\\baseq3\\Demos", demo = std::string(temp) + "duel.dm_68";
+  DeleteTree(store);
+  ASSERT_TRUE(FreshSettings(true) && CopyTo(RD_CORPUS "real-04.dm_68", demo));
+
+  ASSERT_TRUE(RegAddString(kSettingsKey, "Q3APath", folder + "\\quake3.exe"));
+  Process app;
+  ASSERT_TRUE(StartPlay(app, demo));
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(mirror + "\\replaydock.dm_68"); })) << "not in " << mirror;
+  EXPECT_EQ(ReadBytes(mirror + "\\replaydock.dm_68"), ReadBytes(demo));
+  EXPECT_FALSE(FileExists(folder + "\\baseq3\\Demos"));
+  // This Wine runs no 32-bit program, so the start itself may fail and say so.
+  WaitUntil([&] { return app.WaitExit(0) || !TopWindows(app.Pid(), "#32770").empty(); });
+  if (!app.WaitExit(0)) {
+    auto box = NextMessageBox(app.Pid());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind("The game could not be started", 0), 0u) << box->text;
+    ASSERT_TRUE(PressButton(box->window, IDOK));
+    HWND main = WaitForWindow(app.Pid(), MainClass);
+    ASSERT_TRUE(main && Click(CancelButton(main)) && app.WaitExit(kWaitMs));
+  }
+
+  DeleteTree(store);
+  ASSERT_TRUE(RegAddString(kSettingsKey, "Q3APath", folder + "\\quake3e.x64.exe"));
+  Process again;
+  ASSERT_TRUE(StartPlay(again, demo));
+  auto box = NextMessageBox(again.Pid());
+  ASSERT_TRUE(box) << "no error";
+  EXPECT_EQ(box->text, "Windows does not allow Replaydock to write into " + folder +
+                           "\\baseq3\\Demos. Move the game out of Program Files, or give your "
+                           "account write access to that folder.");
+  ASSERT_TRUE(PressButton(box->window, IDOK));
+  HWND main = WaitForWindow(again.Pid(), MainClass);
+  ASSERT_TRUE(main && Click(CancelButton(main)) && again.WaitExit(kWaitMs));
+  EXPECT_FALSE(FileExists(mirror) || FileExists(folder + "\\baseq3\\Demos"));
 }
 
 }  // namespace
