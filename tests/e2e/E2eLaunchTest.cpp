@@ -62,7 +62,10 @@ TEST(LaunchE2e, ThePlayVerbIsRegisteredAndPlaysWithoutAWindow) {
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_TRUE(starts[0].commandLine.ends_with(" +demo replaydock.dm_68")) << starts[0].commandLine;
   EXPECT_EQ(ReadBytes(ParentFolder(game) + "\\baseq3\\Demos\\replaydock.dm_68"), ReadBytes(demo));
-  RegDeleteTree("HKCU\\Software\\Classes\\SystemFileAssociations");
+  for (const char* type : std::span(kDemoKeys).first(8)) {
+    EXPECT_TRUE(RegDeleteTree("HKCU\\Software\\Classes\\SystemFileAssociations\\" + std::string(type) +
+                              "\\shell\\Replaydock.Play"));
+  }
 }
 
 // CNQ3 always appends the extension itself; an earlier copy under another one would be
