@@ -336,6 +336,8 @@ TEST(PlayVerb, PlaysWithoutAWindowOrOpensItOnTheDemoAfterARefusal) {
     fp.registry.ClearCalls();
     app.Main();
     EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "create splash"), 0);
+    // The window is made only to be shown.
+    EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "create main"), reply == answer::Yes ? 0 : 1);
     ASSERT_EQ(fp.dialogs.messages.size(), 1u);
     EXPECT_EQ(fp.dialogs.messages[0].text, ModMissing("cpma", "C:\\Q3"));
     for (const std::string& call : fp.registry.Calls()) EXPECT_EQ(call.rfind("set ", 0), std::string::npos) << call;
