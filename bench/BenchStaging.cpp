@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     // still being written back.
     const auto stage = [&] {
       const double t0 = bench::NowMs();
-      const rd::play::StageResult result = rd::play::StageDemo(ports, q3, exeFolder, "", demo);
+      const rd::play::StageResult result = rd::play::StageDemo(ports, q3, game, "", demo);
       copy.ours.push_back(bench::NowMs() - t0);
       ok = result.staged && ok;
       // What Play does once the game has been started.
@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
                          ports.dialogs,  ports.process, ports.timer, ports.mainWindowOwner};
     for (int r = 0; r < rounds && ok; ++r) {
       const rd::play::StageResult result =
-          rd::play::StageDemo(timedPorts, q3, exeFolder, "", demo);
+          rd::play::StageDemo(timedPorts, q3, game, "", demo);
       ok = result.staged && ok;
       rd::play::ReleasePrevious(ports, result);
       CopyFileA(demo.c_str(), plain.c_str(), FALSE);  // the same writing back to compete with

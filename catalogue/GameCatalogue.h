@@ -80,6 +80,9 @@ inline constexpr std::string_view ScreenHeightValue = "ScreenHeight";
 inline constexpr std::string_view ProgId = "RD.Demo";
 inline constexpr std::string_view FileTypeDescription = "Replaydock Demo";
 inline constexpr std::string_view OpenVerb = "Open";
+// The verb on every demo type, whichever program opens it: plays the demo at once.
+inline constexpr std::string_view PlayVerb = "Replaydock.Play";
+inline constexpr std::string_view PlayVerbText = "Play with Replaydock";
 // The extensions in the order they are registered: the original ones, then the later ones.
 std::vector<std::string_view> RegistrationOrder();
 

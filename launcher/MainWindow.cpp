@@ -1,7 +1,10 @@
 #include "launcher/MainWindow.h"
 
+#include <algorithm>
+
 #include "config/ConfigWindow.h"
 #include "demo/DemoSummary.h"
+#include "catalogue/Engines.h"
 #include "catalogue/GameCatalogue.h"
 #include "launcher/PlayCommand.h"
 #include "launcher/Startup.h"
@@ -23,6 +26,23 @@ constexpr const char* kDemoMissing =
     "The specified demo file does not exist. Please select a valid file and try again.";
 constexpr const char* kNoGame = "You must select a game first";
 constexpr unsigned kErrorStyle = mb::OK | mb::IconCritical;
+constexpr const char* kPlayOption = "-play ";
+constexpr int kHalfLifeProtocol = 48;
+
+// The demo's protocol: what it says, else the number its extension carries.
+int ProtocolOf(const demo::DemoInfo* info, const std::string& path) {
+  if (info && info->read && info->engine == demo::Engine::Quake3 && info->protocol > 0) {
+    return info->protocol;
+  }
+  const auto dot = path.rfind(".dm_");
+  if (dot == std::string::npos) return 0;
+  int n = 0;
+  for (std::size_t i = dot + 4; i < path.size() && n < 1000; ++i) {
+    if (path[i] < '0' || path[i] > '9') return 0;
+    n = n * 10 + (path[i] - '0');
+  }
+  return n;
+}
 
 const char* const kSpeeds[] = {"0.5", "1", "2", "3"};
 const char* const kResolutions[] = {"Default",  "640x480",  "800x600",
@@ -36,7 +56,7 @@ std::string ReadSetting(Ports& ports, std::string_view name, std::string_view de
   return value.TextForm(ports.process.Numbers());
 }
 
-void WriteSetting(Ports& ports, std::string_view name, const std::string& text) {
+void StoreSetting(Ports& ports, std::string_view name, const std::string& text) {
   SettingsStore::WriteValue(ports, std::string(catalogue::SettingsRoot),
                           std::string(catalogue::SettingsKey), std::string(name), "S",
                           SettingValue(text));
@@ -86,6 +106,19 @@ MainWindow::MainWindow(Ports& ports, AppHost& host) : ports_(ports), host_(host)
   }
 }
 
+void MainWindow::WriteSetting(std::string_view name, const std::string& text) {
+  if (!quiet_) StoreSetting(ports_, name, text);
+}
+
+bool MainWindow::IsPlayCommand(const std::string& argumentText) {
+  return util::EqualsNoCase(argumentText.substr(0, 6), kPlayOption);
+}
+
+void MainWindow::PlayFromCommandLine() {
+  quiet_ = false;
+  Play();
+}
+
 void MainWindow::Form_Load() {
   const ProgramVersion version = ports_.process.Version();
   lblTop.SetCaption(kTitlePrefix + std::to_string(version.major) + "." +
@@ -95,6 +128,10 @@ void MainWindow::Form_Load() {
   }
   cboResolution.SetText(kDefaultResolution);
   commandLine_ = ports_.process.CommandLineText();
+  if (IsPlayCommand(commandLine_)) {
+    quiet_ = true;
+    commandLine_ = util::TrimSpaces(commandLine_.substr(6));
+  }
   txtFilename.SetText(PathHelpers::GetLongPath(ports_, WithoutEnclosingQuotes(commandLine_)));
   LoadSettings();
 }
@@ -183,10 +220,21 @@ void MainWindow::Form_DropFiles(const std::vector<std::string>& paths) {
 
 void MainWindow::cboGame_Click() {
   cboMod.Clear();
-  WriteSetting(ports_, catalogue::DefaultGameValue, cboGame.Text());
+  WriteSetting(catalogue::DefaultGameValue, cboGame.Text());
   const catalogue::Game* game = catalogue::FindByName(cboGame.Text());
   if (!game) return;
   for (std::string_view mod : game->mods) cboMod.AddItem(std::string(mod));
+  // Then those installed where the game is set or by default would be: the search for
+  // installed games waits for a launch.
+  const std::string location =
+      ReadStoredLocation(ports_, *game).value_or(std::string(game->defaultLocation));
+  for (const std::string& mod : play::InstalledMods(ports_, *game, location)) {
+    const auto& items = cboMod.Items();
+    if (std::none_of(items.begin(), items.end(),
+                     [&](const std::string& item) { return util::EqualsNoCase(item, mod); })) {
+      cboMod.AddItem(mod);
+    }
+  }
   cboMod.SetText(ReadSetting(ports_, game->modValue, game->defaultMod));
   cboSpeed.SetEnabled(game->speedAndResolutionEnabled);
   cboResolution.SetEnabled(game->speedAndResolutionEnabled);
@@ -194,7 +242,7 @@ void MainWindow::cboGame_Click() {
 
 void MainWindow::cboMod_Change() {
   const catalogue::Game* game = catalogue::FindByName(cboGame.Text());
-  if (game) WriteSetting(ports_, game->modValue, cboMod.Text());
+  if (game) WriteSetting(game->modValue, cboMod.Text());
 }
 
 void MainWindow::cboMod_Click() {
@@ -216,7 +264,7 @@ void MainWindow::cmdSelect_Click() {
 }
 
 void MainWindow::txtFilename_Change() {
-  WriteSetting(ports_, catalogue::LastFilenameValue, txtFilename.Text());
+  WriteSetting(catalogue::LastFilenameValue, txtFilename.Text());
   // Typing selects no game; a demo read anew still brings its mod to the game it is for.
   bool fresh = false;
   const demo::DemoInfo* info = ShowDemo(&fresh);
@@ -291,12 +339,19 @@ void MainWindow::Play() {
 
   const std::string program = ReadGameLocation(ports_, host_, *game);
   const std::string mod = cboMod.Text();
-  const play::StageResult staged =
-      play::StageDemo(ports_, *game, PathHelpers::GetParentFolder(program), mod, demo);
+  if (!AskBeforePlaying(*game, program, mod, demo)) {
+    host_.ShowMain();
+    return;
+  }
+  const play::StageResult staged = play::StageDemo(ports_, *game, program, mod, demo);
   if (!staged.staged) {
     constexpr const char* kAdvice = "Please check the game's location and mod, then try again.";
     std::string text;
-    if (staged.error == winerr::FilenameTooLong) {
+    if (!staged.refusedFolder.empty()) {
+      text = "Windows does not allow Replaydock to write into " + staged.refusedFolder +
+             ". Move the game out of Program Files, or give your account write access to that "
+             "folder.";
+    } else if (staged.error == winerr::FilenameTooLong) {
       text = PathHelpers::TooLongText("the staged demo", staged.stagedPath, kAdvice);
     } else {
       text = "The demo could not be copied to " + staged.stagedPath + ". " + kAdvice;
@@ -307,14 +362,25 @@ void MainWindow::Play() {
     return;
   }
 
-  const std::intptr_t started =
-      PathHelpers::RunProgram(ports_, program,
-                              catalogue::Parameters(*game, mod, cboSpeed.Text(),
-                                                    catalogue::StagedExtension(*game, demo)));
+  // An engine that takes no extension appends its own.
+  const std::string parameters = catalogue::Parameters(
+      *game, mod, cboSpeed.Text(),
+      catalogue::EngineOf(*game, program).acceptsExtension
+          ? catalogue::StagedExtension(*game, demo)
+          : std::string_view());
+  const std::string steam = play::SteamToStart(ports_, *game, program);
+  std::intptr_t started = 0;
+  if (steam.empty()) {
+    started = PathHelpers::RunProgram(ports_, program, parameters);
+  } else {
+    const WindowHandle owner = ports_.mainWindowOwner ? ports_.mainWindowOwner() : 0;
+    started = ports_.shell.Execute(owner, nullptr, steam, play::SteamParameters(mod, parameters),
+                                   PathHelpers::GetParentFolder(program), showcmd::Show);
+  }
   play::ReleasePrevious(ports_, staged);
   if (started <= 32) {
     ports_.dialogs.ShowMessage(
-        "The game could not be started: " + program +
+        "The game could not be started: " + (steam.empty() ? program : steam) +
             ". Please check the game's location in the configuration window.\n\n" +
             PathHelpers::ShellErrorText(ports_, started),
         AppTitle, kErrorStyle);
@@ -322,6 +388,35 @@ void MainWindow::Play() {
     return;
   }
   host_.EndProgram();
+}
+
+bool MainWindow::AskBeforePlaying(const catalogue::Game& game, const std::string& program,
+                                  const std::string& mod, const std::string& demo) {
+  const auto ask = [this](const std::string& question) {
+    return ports_.dialogs.ShowMessage(question, AppTitle, mb::YesNo | mb::IconQuestion) ==
+           answer::Yes;
+  };
+  if (!play::ModInstalled(ports_, game, program, mod) &&
+      !ask("The mod \"" + mod + "\" is not installed in " + PathHelpers::GetParentFolder(program) +
+           ". The game will play the demo without it, and it may fail. Play anyway?")) {
+    return false;
+  }
+  const demo::DemoInfo* info = DemoAt(demo, nullptr);
+  const catalogue::Engine& engine = catalogue::EngineOf(game, program);
+  if (game.demoFolderIsMod) {
+    const bool older = info && info->read && info->engine == demo::Engine::GoldSrc &&
+                       info->protocol > 0 && info->protocol != kHalfLifeProtocol;
+    return !older || ask("This demo was recorded by an older Half-Life (protocol " +
+                         std::to_string(info->protocol) +
+                         "); today's Half-Life may refuse it. Play anyway?");
+  }
+  const int protocol = ProtocolOf(info, demo);
+  const bool opens = protocol == 0 || engine.protocols.empty() ||
+                     std::find(engine.protocols.begin(), engine.protocols.end(), protocol) !=
+                         engine.protocols.end();
+  return opens || ask(std::string(engine.name) + " plays protocol " +
+                      catalogue::ProtocolList(engine) + " demos; this demo is protocol " +
+                      std::to_string(protocol) + ". Play anyway?");
 }
 
 }  // namespace rd

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/GameCatalogue.h"
 #include "demo/DemoReader.h"
 #include "forms/Controls.h"
 #include "forms/Host.h"
@@ -46,9 +47,18 @@ class MainWindow {
   // Files dropped on the window: the first is taken as if chosen in the open dialog; a
   // folder or a file that is no demo is passed over.
   void Form_DropFiles(const std::vector<std::string>& paths);
+  // Started as "-play <demo>": Play at once with the window loaded but hidden; it shows
+  // only when the play is refused or fails.
+  void PlayFromCommandLine();
+  // Whether the command line asks for that.
+  static bool IsPlayCommand(const std::string& argumentText);
 
  private:
   void Play();
+  // The questions asked before a launch; false when the user answered No to one.
+  bool AskBeforePlaying(const catalogue::Game& game, const std::string& program,
+                        const std::string& mod, const std::string& demo);
+  void WriteSetting(std::string_view name, const std::string& text);
   // The demo at path, read again only when its size or time changed since the last read
   // (fresh tells); null when the path names no existing file.
   const demo::DemoInfo* DemoAt(const std::string& path, bool* fresh);
@@ -60,6 +70,7 @@ class MainWindow {
   Ports& ports_;
   AppHost& host_;
   std::string commandLine_;
+  bool quiet_ = false;          // loading for "-play": the choices it makes are not stored
   std::string dialogFileName_;  // the open dialog starts from the file chosen last
   bool demoKnown_ = false;      // demo_ holds what the last read of demoPath_ found
   std::string demoPath_;

@@ -15,12 +15,25 @@ Application::~Application() {
 }
 
 void Application::Main() {
-  if (splash_) return;
+  if (splash_ || main_) return;
   ports_.mainWindowOwner = [this]() -> WindowHandle {
     if (ended_ && !main_) return 0;
+    if (playOnly_ && !mainView_) return 0;  // no window to own anything yet
     MainForm();
     return mainView_ ? mainView_->Handle() : 0;
   };
+  // "-play <demo>": no splash and no window, unless the play is refused or fails.
+  // The window itself is made only if it is to be shown: creating it costs more than the
+  // rest of a launch.
+  if (MainWindow::IsPlayCommand(ports_.process.CommandLineText())) {
+    handingOver_ = playOnly_ = true;
+    main_ = std::make_unique<MainWindow>(ports_, *this);
+    mainLoading_ = true;
+    main_->Form_Load();
+    mainLoading_ = false;
+    main_->PlayFromCommandLine();
+    return;
+  }
   splash_ = std::make_unique<SplashWindow>(ports_, *this);
   splashView_ = views_.CreateSplashView(*splash_);
   splashLoaded_ = true;
@@ -37,6 +50,8 @@ MainWindow& Application::MainForm() {
     mainLoading_ = true;
     main_->Form_Load();
     mainLoading_ = false;
+  } else if (!mainView_ && !mainLoading_ && !ended_) {
+    mainView_ = views_.CreateMainView(*main_);
   }
   return *main_;
 }
@@ -61,7 +76,9 @@ void Application::UnloadSplash() {
 }
 
 void Application::ShowMain() {
-  if (mainView_ && !ended_) mainView_->Show();
+  if (ended_) return;
+  if (main_ && !mainView_) mainView_ = views_.CreateMainView(*main_);
+  if (mainView_) mainView_->Show();
 }
 
 void Application::HideMain() {

@@ -55,6 +55,7 @@ class Application final : public AppHost {
   bool handingOver_ = false;  // set by the first hand-over, never cleared
   bool mainLoading_ = false;  // inside the main window's Form_Load
   bool splashLoaded_ = false;
+  bool playOnly_ = false;     // started as "-play <demo>": no splash, a window only if needed
   bool ended_ = false;
 };
 

@@ -16,7 +16,14 @@ struct NumberFormat {
   std::string thousands = ",";
 };
 
-// Facts about the running process, and ending it.
+// The user's own folders the games keep their files in.
+enum class UserFolder {
+  RoamingAppData,  // %APPDATA%
+  LocalAppData,    // %LOCALAPPDATA%: Windows' VirtualStore lives there
+  Documents,
+};
+
+// Facts about the running process and the others, and ending it.
 class ProcessInfo {
  public:
   virtual ~ProcessInfo() = default;
@@ -33,6 +40,10 @@ class ProcessInfo {
   // The text with every letter in upper or lower case, as the platform maps the case of
   // every script (UTF-8 in and out; one character never becomes two).
   virtual std::string ChangeCase(const std::string& utf8, bool upper) = 0;
+  // The folder's full path without a trailing backslash; "" when the system names none.
+  virtual std::string UserFolderPath(UserFolder which) = 0;
+  // Whether a process of this id is running now (0 never is).
+  virtual bool ProcessAlive(std::uint32_t pid) = 0;
   // Ends the process at once.
   virtual void Exit(int code) = 0;
 };

@@ -11,7 +11,7 @@ packages=(
   imagemagick                         # screenshots of the virtual display (import)
   clang libclang-rt-14-dev            # fuzzing with libFuzzer and the sanitizers
   libstb-dev zlib1g-dev libz-mingw-w64-dev  # the map pictures: stb_image, zlib (both trees)
-  openarena-data openarena-088-data   # real game archives with levelshots, for the tests
+  ioquake3 openarena openarena-data openarena-088-data  # a real engine and free data: play tests, archives
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "win32/Win32Process.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -122,6 +123,31 @@ std::string Win32Process::ChangeCase(const std::string& utf8, bool upper) {
                                         static_cast<int>(out.size()), nullptr, nullptr);
   out.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
   return bytes > 0 ? out : utf8;
+}
+
+std::string Win32Process::UserFolderPath(UserFolder which) {
+  // shell32 only when a launch needs it: start-up does without.
+  static const auto folderPath =
+      SystemFunction<decltype(&SHGetFolderPathA)>("shell32.dll", "SHGetFolderPathA");
+  if (!folderPath) return {};
+  const int csidl = which == UserFolder::RoamingAppData ? CSIDL_APPDATA
+                    : which == UserFolder::LocalAppData ? CSIDL_LOCAL_APPDATA
+                                                        : CSIDL_PERSONAL;
+  char path[MAX_PATH] = {};
+  if (folderPath(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return {};
+  std::string out(path);
+  while (out.size() > 3 && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+bool Win32Process::ProcessAlive(std::uint32_t pid) {
+  if (pid == 0) return false;
+  const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  // A process of another account, or an elevated one, is there even when it may not be opened.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
 }
 
 void Win32Process::Exit(int code) { ExitProcess(static_cast<UINT>(code)); }

@@ -18,6 +18,8 @@ class Win32Process final : public ProcessInfo {
   NumberFormat Numbers() override;
   std::string ErrorText(std::uint32_t code) override;
   std::string ChangeCase(const std::string& utf8, bool upper) override;
+  std::string UserFolderPath(UserFolder which) override;
+  bool ProcessAlive(std::uint32_t pid) override;
   void Exit(int code) override;
 };
 

@@ -23,7 +23,8 @@ class Binding {
   virtual void PutFile(const std::string& path, const std::string& content,
                        EntryAttributes attributes = {}) = 0;
   virtual void PutFolder(const std::string& path, EntryAttributes attributes = {}) = 0;
-  virtual std::string MissingDrive() = 0;  // "X:" for a drive letter that does not exist
+  virtual std::string MissingDrive() = 0;
+  virtual std::uint32_t OwnProcessId() = 0;  // "X:" for a drive letter that does not exist
   // Runs the thread's message loop (or delivers fake ticks) until done() holds or the
   // loop has had a generous number of chances; answers done().
   virtual bool PumpUntil(const std::function<bool()>& done) = 0;

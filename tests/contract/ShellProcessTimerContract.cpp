@@ -28,6 +28,24 @@ TEST_F(ContractTest, TheProcessKnowsItsExecutableArgumentsErrorTextsNumbersAndCa
   EXPECT_LE(b->ports().shell.Execute(0, nullptr, missing, "", b->folder, showcmd::Show), 32);
 }
 
+// The game's home folders and Windows' VirtualStore are found from these; Steam's running
+// client from a process id.
+TEST_F(ContractTest, TheUsersFoldersExistAndARunningProcessIsToldFromAnEndedOne) {
+  ProcessInfo& process = b->ports().process;
+  for (const UserFolder which :
+       {UserFolder::RoamingAppData, UserFolder::LocalAppData, UserFolder::Documents}) {
+    const std::string path = process.UserFolderPath(which);
+    ASSERT_GT(path.size(), 3u) << static_cast<int>(which);
+    EXPECT_NE(path.back(), '\\') << path;
+    EXPECT_EQ(b->ports().files.FindEntry(path).status, FindStatus::Found) << path;
+  }
+  EXPECT_NE(process.UserFolderPath(UserFolder::RoamingAppData),
+            process.UserFolderPath(UserFolder::LocalAppData));
+  EXPECT_TRUE(process.ProcessAlive(b->OwnProcessId()));
+  EXPECT_FALSE(process.ProcessAlive(0));
+  EXPECT_FALSE(process.ProcessAlive(0xFFFFFFF0u));  // no such process
+}
+
 TEST_F(ContractTest, TimersTickUntilStoppedEvenFromTheTickItself) {
   Timer& timer = b->ports().timer;
   int first = 0, second = 0;

@@ -28,6 +28,9 @@ TEST(DemoE2e, DemosBringTheirModAndLineAndPlayUnderTheirOwnExtension) {
   const std::string root = "C:\\e2e\\demos", game = root + "\\Quake III Arena\\quake3.exe";
   const std::string staged = ParentFolder(game) + "\\baseq3\\Demos\\replaydock";
   ASSERT_TRUE(InstallGame(game, "baseq3\\Demos", "Q3APath") && WriteBytes(staged + ".dm_66", "earlier"));
+  // The demo's mod installed, so that no question comes before the game.
+  ASSERT_TRUE(MakeFolders(ParentFolder(game) + "\\cpma") &&
+              WriteBytes(ParentFolder(game) + "\\cpma\\z-cpma-pak152.pk3", "PK"));
   std::string dod = ReadBytes(RD_CORPUS "real-03.dem").value_or(std::string(544, '\0'));
   // A Counter-Strike demo with another game folder (offset 276); Quake 3's name, Half-Life's content.
   ASSERT_TRUE(WriteBytes(root + "\\dod.dm_66", dod.replace(276, 8, std::string("dod\0\0\0\0\0", 8))) &&

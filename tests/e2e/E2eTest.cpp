@@ -68,13 +68,17 @@ TEST(E2e, PlayStagesTheDemoAndStartsEachGameWithItsCommandLine) {
       {"C:\\e2e\\Quake III Arena\\quake3.exe", "baseq3", "Q3APath",
        "C:\\e2e\\Some Demos\\final.dm_66", "osp", nullptr, nullptr,
        "+set fs_game osp +demo replaydock", "baseq3\\Demos\\replaydock.dm_66"},
-      {"C:\\e2e\\RTCW\\WolfMP.exe", "Main", "RTCWPath", "C:\\e2e\\Some Demos\\duel.dm_57", "",
-       nullptr, nullptr, "+demo replaydock", "Main\\Demos\\replaydock.dm_57"}};
+      {"C:\\e2e\\RTCW\\WolfMP.exe", "Main", "RTCWPath", "C:\\e2e\\Some Demos\\duel.dm_60", "",
+       nullptr, nullptr, "+demo replaydock", "Main\\Demos\\replaydock.dm_60"}};
   unsigned seed = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.exe);
     DeleteTree(ParentFolder(c.exe));
     ASSERT_TRUE(InstallGame(c.exe, c.data, c.location));
+    // The mod installed, so that no question comes before the game.
+    const std::string modFolder = ParentFolder(c.exe) + "\\" + (*c.mod ? c.mod : c.data);
+    ASSERT_TRUE(MakeFolders(modFolder) && WriteBytes(modFolder + "\\liblist.gam", "game \"x\""));
+    ASSERT_TRUE(WriteBytes(modFolder + "\\pak0.pk3", "PK"));
     const std::string bytes = WriteDemo(c.demo, 70000, ++seed);
     Process app;
     HWND main = StartToMainWindow(app, ReplaydockExe(), Quoted(c.demo));

@@ -33,6 +33,7 @@ class FakeFileSystem final : public FileSystem {
   std::uint32_t MakeFolder(const std::string& path) override {
     const Parsed p = Parse(path, false);
     if (auto code = Call(Op::MakeFolder, "mkdir " + path, p.code)) return *code;
+    if (Refused(p.key)) return winerr::AccessDenied;
     if (entries_.count(p.key)) return winerr::AlreadyExists;
     entries_[p.key] = Entry{p.leaf, true};
     return 0;
@@ -46,7 +47,7 @@ class FakeFileSystem final : public FileSystem {
   std::uint32_t Remove(const std::string& path) override {
     Entry* file = nullptr;
     if (auto code = Call(Op::Remove, "delete " + path, Existing(path, file))) return *code;
-    if (file->attributes.readOnly) return winerr::AccessDenied;
+    if (file->attributes.readOnly || Refused(Parse(path, false).key)) return winerr::AccessDenied;
     entries_.erase(Parse(path, false).key);
     return 0;
   }
@@ -116,6 +117,9 @@ class FakeFileSystem final : public FileSystem {
     }
     return names;
   }
+  // Refuses every change below the folder (access denied), as Program Files does to a
+  // program Windows does not virtualize.
+  void RefuseWritesUnder(const std::string& folder) { refused_.push_back(Lower(folder) + "\\"); }
   // Makes the skip-th next call of op answer code (for Find*: an Error) and do nothing.
   void FailNext(Op op, std::uint32_t code, int skip = 0) { failures_.push_back({op, code, skip}); }
   // The next copy writes half of the file, then answers code (disk full, say).
@@ -259,6 +263,7 @@ class FakeFileSystem final : public FileSystem {
     const Parsed d = Parse(to, false);
     const auto line = (move ? "move " : "copy ") + from + " -> " + to;
     if (auto failed = Call(move ? Op::Move : Op::Copy, line, code ? code : d.code)) return *failed;
+    if (Refused(d.key) || (move && Refused(Parse(from, false).key))) return winerr::AccessDenied;
     const auto dst = entries_.find(d.key);
     const bool dstLocked =
         dst != entries_.end() && (dst->second.folder || dst->second.attributes.readOnly);
@@ -291,7 +296,12 @@ class FakeFileSystem final : public FileSystem {
   };
   std::map<char, bool> drives_;           // letter -> ready
   std::map<std::string, Entry> entries_;  // lower full path -> entry
+  bool Refused(const std::string& key) const {
+    return std::any_of(refused_.begin(), refused_.end(),
+                       [&](const std::string& f) { return key.rfind(f, 0) == 0; });
+  }
   std::vector<Failure> failures_;
+  std::vector<std::string> refused_;
   std::optional<std::uint32_t> copyHalfway_;
   std::vector<std::string> calls_;
   std::uint64_t clock_ = 0;

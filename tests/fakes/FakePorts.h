@@ -135,6 +135,13 @@ class FakeProcess final : public ProcessInfo {
     }
     return out;
   }
+  std::string UserFolderPath(UserFolder which) override {
+    const auto it = userFolders.find(which);
+    return it == userFolders.end() ? std::string() : it->second;
+  }
+  bool ProcessAlive(std::uint32_t pid) override {
+    return pid != 0 && std::find(alive.begin(), alive.end(), pid) != alive.end();
+  }
   void Exit(int) override {
     ++exitCount;
     if (sharedLog) sharedLog->push_back("exit");
@@ -145,6 +152,11 @@ class FakeProcess final : public ProcessInfo {
   std::string exeBaseName = "Replaydock";
   ProgramVersion version{0, 6, 8};
   NumberFormat numbers;
+  std::map<UserFolder, std::string> userFolders{
+      {UserFolder::RoamingAppData, "C:\\Users\\Player\\AppData\\Roaming"},
+      {UserFolder::LocalAppData, "C:\\Users\\Player\\AppData\\Local"},
+      {UserFolder::Documents, "C:\\Users\\Player\\Documents"}};
+  std::vector<std::uint32_t> alive{1234};  // the ids of running processes
   int exitCount = 0;
   std::vector<std::string>* sharedLog = nullptr;
 };

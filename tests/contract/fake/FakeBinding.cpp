@@ -17,6 +17,7 @@ class FakeBinding final : public Binding {
     fp_.files.AddFile(fp_.process.exeFolder + "\\" + fp_.process.exeBaseName + ".exe", "MZ");
     fp_.process.commandLine = "\"C:\\Demos\\a demo.dem\"";
     fp_.shell.result = 2;
+    for (const auto& [which, path] : fp_.process.userFolders) fp_.files.AddFolder(path);
   }
   Ports& ports() override { return fp_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {
@@ -26,6 +27,7 @@ class FakeBinding final : public Binding {
     fp_.files.AddFolder(path, a);
   }
   std::string MissingDrive() override { return "Q:"; }
+  std::uint32_t OwnProcessId() override { return fp_.process.alive.front(); }
   bool PumpUntil(const std::function<bool()>& done) override {
     for (int i = 0; i < 1000 && !done(); ++i) fp_.timer.TickAll();
     return done();

@@ -60,6 +60,7 @@ class Win32Binding final : public Binding {
     while (letter < 'Z' && (GetLogicalDrives() & (1u << (letter - 'A')))) ++letter;
     return std::string(1, letter) + ":";
   }
+  std::uint32_t OwnProcessId() override { return GetCurrentProcessId(); }
   bool PumpUntil(const std::function<bool()>& done) override {
     for (MSG msg; !done() && MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT) !=
                                  WAIT_TIMEOUT;) {

@@ -5,6 +5,7 @@
 
 #include "fileassoc/AssociateDemoTypes.h"
 #include "fileassoc/FileTypes.h"
+#include "catalogue/GameCatalogue.h"
 #include "tests/fakes/FakePorts.h"
 
 namespace rd::FileTypes {
@@ -152,6 +153,24 @@ TEST(AssociateDemoTypes, RegistersTheThreeTypesAndAnswersHonestly) {
     EXPECT_TRUE(fp.dialogs.messages.empty() && fp.registry.OpenHandles() == 0);
     // Every type, the later versions' too; no order of the writes is promised.
     EXPECT_TRUE(!allWritten || Of(fp.registry.Calls(), "create HKCR\\.d").size() == 9u);
+  }
+}
+
+// Every type gets the per-user play verb, whichever program opens it; a type not associated
+// gets none.
+TEST(AssociateDemoTypes, EveryTypeGetsThePlayVerbForThisProgram) {
+  for (const bool exeThere : {true, false}) {
+    fakes::FakePlatform fp;
+    if (exeThere) fp.files.AddFile(kExe);
+    PathHelpers::AssociateDemoTypes(fp.ports);
+    for (const std::string_view ext : catalogue::RegistrationOrder()) {
+      const std::string verb =
+          kUser + "SystemFileAssociations\\" + std::string(ext) + "\\shell\\Replaydock.Play";
+      EXPECT_EQ(fp.registry.GetText(regroot::CurrentUser, verb, ""),
+                exeThere ? std::optional<std::string>("Play with Replaydock") : std::nullopt);
+      EXPECT_EQ(fp.registry.GetText(regroot::CurrentUser, verb + "\\command", ""),
+                exeThere ? std::optional("\"" + kExe + "\" -play \"%1\"") : std::nullopt);
+    }
   }
 }
 

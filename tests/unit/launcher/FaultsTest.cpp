@@ -109,6 +109,7 @@ TEST(Faults, StartThenPlayForEachGameAndAfterARestoredStart) {
       ASSERT_EQ(said.size(), 1u);
       const std::string reason = "\n\nSystem error " + std::to_string(code) + ".";
       if (launched) EXPECT_EQ(said[0], "shell " + std::string(g.exe));
+      else if (fault.kind == 6) EXPECT_EQ(said[0], NotAllowed(folder));  // its folder refused
       else if (fault.kind >= 6) EXPECT_EQ(said[0], CopyFailed(staged) + reason);  // a staging step
       else if (fault.kind >= 4) EXPECT_THAT(said[0], ::testing::AnyOf(kDemoMissing, kNoGame));  // a lookup
       else EXPECT_TRUE(restored && said[0] == kNoDemo) << said[0];  // the last file unread

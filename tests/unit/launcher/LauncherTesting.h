@@ -41,6 +41,15 @@ inline std::string CopyFailed(const std::string& staged) {
          ". Please check the game's location and mod, then try again.";
 }
 
+inline std::string NotAllowed(const std::string& folder) {
+  return "Windows does not allow Replaydock to write into " + folder +
+         ". Move the game out of Program Files, or give your account write access to that folder.";
+}
+inline std::string ModMissing(const std::string& mod, const std::string& folder) {
+  return "The mod \"" + mod + "\" is not installed in " + folder +
+         ". The game will play the demo without it, and it may fail. Play anyway?";
+}
+
 inline void Store(fakes::FakePlatform& fp, std::string_view name, const std::string& text) {
   fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey), std::string(name),
                       text);

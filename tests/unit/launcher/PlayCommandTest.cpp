@@ -15,6 +15,8 @@ class Play : public WindowTest {
     fp.files.AddFile(kStagedHL, "EARLIER");
     fp.files.AddFile(kStaleQ3, "STALE");
     fp.files.AddFolder("C:\\RTCW\\Main");  // without its Demos folder
+    fp.files.AddFile("C:\\Sierra\\Half-Life\\cstrike\\liblist.gam");
+    fp.files.AddFile("E:\\Q3\\osp\\zz-osp-pak0.pk3");
   }
   // Loads the window, makes the choices as the user would, clears the log and presses Play.
   // The resolution comes first, while Half-Life still enables its box.
@@ -94,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_71", "D:\\Demos\\oa.dm_71"},
     // The demo folder of an id Tech 3 game is made when missing.
     Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default",
-           "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW",
+           "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW"
+           "Return to Castle Wolfenstein 1.41 plays protocol 60 demos; this demo is protocol 57. "
+           "Play anyway? (not an error box)",
            "C:\\RTCW\\Main\\Demos\\replaydock.dm_57", "D:\\Demos\\base.dm_57"},
     Launch{"MissingDemo", "D:\\Demos\\gone.dem", kHL, "cstrike", "1", "640x480", nullptr, kDemoMissing},
     Launch{"NoFileName", "", kHL, "cstrike", "abc", "800x600", nullptr, kNoDemo},
@@ -105,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
            "The path of the demo file is too long for Windows: " + kLongDemo +
            ". Please move the demo to a shorter path and try again."},
     Launch{"StagedPathTooLong", "D:\\Demos\\match.dem", kHL, kLongMod.c_str(), "1", "Default", nullptr,
+           ModMissing(kLongMod, "C:\\Sierra\\Half-Life") + " (not an error box)" +
            "The path of the staged demo is too long for Windows: C:\\Sierra\\Half-Life\\" + kLongMod +
            "\\replaydock.dem. Please check the game's location and mod, then try again."}),
     [](const auto& info) { return std::string(info.param.name); });
