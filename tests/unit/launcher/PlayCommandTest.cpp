@@ -90,9 +90,12 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
     Launch{"Quake3", "D:\\Demos\\duel.dm_66", kQ3, "osp", "3", "1024x768", "E:\\Q3\\quake3.exe",
            "E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3",
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "D:\\Demos\\duel.dm_66"},
-    // ioquake3's protocol is staged and played under its own extension.
+    // ioquake3's protocol is staged and played under its own extension; the original engine
+    // is asked about first.
     Launch{"Quake3Protocol71", "D:\\Demos\\oa.dm_71", kQ3, "", "1", "Default", "E:\\Q3\\quake3.exe",
-           "E:\\Q3\\quake3.exe | +demo replaydock.dm_71| in E:\\Q3",
+           "E:\\Q3\\quake3.exe | +demo replaydock.dm_71| in E:\\Q3"
+           "Quake III Arena 1.32 plays protocol 66, 67 and 68 demos; this demo is protocol 71. "
+           "Play anyway? (not an error box)",
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_71", "D:\\Demos\\oa.dm_71"},
     // The demo folder of an id Tech 3 game is made when missing.
     Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default",
