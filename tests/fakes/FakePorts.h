@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cstring>
 #include <deque>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <map>
 #include <optional>
 #include <string>
@@ -121,6 +123,7 @@ class FakeProcess final : public ProcessInfo {
   std::string ExeBaseName() override { return exeBaseName; }
   ProgramVersion Version() override { return version; }
   NumberFormat Numbers() override { return numbers; }
+  std::string LocalDataFolder() override { return localDataFolder; }
   std::string ErrorText(std::uint32_t code) override {
     return "System error " + std::to_string(code) + ".";
   }
@@ -143,6 +146,7 @@ class FakeProcess final : public ProcessInfo {
   std::string commandLine;
   std::string exeFolder = "C:\\Program Files\\Replaydock";
   std::string exeBaseName = "Replaydock";
+  std::string localDataFolder = "C:\\Users\\Player\\AppData\\Local";
   ProgramVersion version{0, 6, 8};
   NumberFormat numbers;
   int exitCount = 0;
@@ -171,6 +175,76 @@ class FakeTimer final : public Timer {
   TimerId next_ = 1;
 };
 
+// Work off the window's thread, run only when the test says: Run does the work started so
+// far (on the test's thread), Deliver runs the steps it handed back.
+class FakeBackground final : public Background {
+ public:
+  class FakeJobs final : public Jobs {
+   public:
+    explicit FakeJobs(FakeBackground& owner) : owner_(owner) { owner_.jobs_.push_back(this); }
+    ~FakeJobs() override {
+      Stop();
+      owner_.jobs_.erase(std::find(owner_.jobs_.begin(), owner_.jobs_.end(), this));
+    }
+    void Start(Work work) override { work_.push_back(std::move(work)); ++owner_.started; }
+    void Stop() override {
+      ++owner_.stops;
+      // Work that never ran sees the stop at its first look.
+      std::atomic<bool> stop{true};
+      const rd::Deliver drop = [](std::function<void()>) {};
+      for (auto& work : std::exchange(work_, {})) work(drop, stop);
+      steps_.clear();
+    }
+
+    std::vector<Work> work_;
+    std::deque<std::function<void()>> steps_;
+
+   private:
+    FakeBackground& owner_;
+  };
+
+  std::unique_ptr<Jobs> NewJobs() override { return std::make_unique<FakeJobs>(*this); }
+
+  // Does every work started so far; stopAfter: the stop flag rises after that many steps.
+  void Run(int stopAfter = -1) {
+    for (FakeJobs* jobs : std::vector<FakeJobs*>(jobs_)) {
+      for (auto& work : std::exchange(jobs->work_, {})) {
+        std::atomic<bool> stop{stopAfter == 0};
+        int handed = 0;
+        const rd::Deliver deliver = [&, jobs](std::function<void()> step) {
+          jobs->steps_.push_back(std::move(step));
+          if (stopAfter >= 0 && ++handed >= stopAfter) stop = true;
+        };
+        work(deliver, stop);
+      }
+    }
+  }
+  // Runs the steps handed back, as the window's thread would.
+  void Deliver() {
+    for (bool any = true; any;) {
+      any = false;
+      for (FakeJobs* jobs : std::vector<FakeJobs*>(jobs_)) {
+        if (jobs->steps_.empty()) continue;
+        auto step = std::move(jobs->steps_.front());
+        jobs->steps_.pop_front();
+        step();
+        any = true;
+        break;  // a step may have destroyed jobs
+      }
+    }
+  }
+  void Finish() {
+    Run();
+    Deliver();
+  }
+
+  int started = 0;
+  int stops = 0;
+
+ private:
+  std::vector<FakeJobs*> jobs_;
+};
+
 // All fakes wired into one Ports, sharing one log of the effects in order.
 struct FakePlatform {
   FakePlatform() {
@@ -188,7 +262,8 @@ struct FakePlatform {
   FakeProcess process;
   FakeTimer timer;
   std::vector<std::string> log;
-  Ports ports{registry, ini, files, shell, dialogs, process, timer, {}};
+  FakeBackground background;
+  Ports ports{registry, ini, files, shell, dialogs, process, timer, background, {}};
 };
 
 }  // namespace rd::fakes

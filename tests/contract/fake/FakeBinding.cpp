@@ -17,6 +17,7 @@ class FakeBinding final : public Binding {
     fp_.files.AddFile(fp_.process.exeFolder + "\\" + fp_.process.exeBaseName + ".exe", "MZ");
     fp_.process.commandLine = "\"C:\\Demos\\a demo.dem\"";
     fp_.shell.result = 2;
+    fp_.files.AddFolder(fp_.process.localDataFolder);
   }
   Ports& ports() override { return fp_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {
@@ -27,7 +28,10 @@ class FakeBinding final : public Binding {
   }
   std::string MissingDrive() override { return "Q:"; }
   bool PumpUntil(const std::function<bool()>& done) override {
-    for (int i = 0; i < 1000 && !done(); ++i) fp_.timer.TickAll();
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      fp_.timer.TickAll();
+      fp_.background.Finish();
+    }
     return done();
   }
 
