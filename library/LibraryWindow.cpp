@@ -264,7 +264,10 @@ void LibraryWindow::ShowSelected() {
     const Demo& demo = rows_.At(row);
     lblLine.SetCaption(std::string(NameOf(demo.path)) + "\n" + demo.line);
     std::string players;
-    for (const std::string& player : demo.roster) players += (players.empty() ? "" : "\n") + player;
+    for (const std::string& player : demo.roster) {
+      if (!players.empty()) players += '\n';
+      players += player;
+    }
     lblPlayers.SetCaption(players);
     if (PictureOf) picture = PictureOf(demo);
   }
@@ -311,7 +314,8 @@ void LibraryWindow::Form_DropFiles(const std::vector<std::string>& paths) {
     bool known = false;
     for (const Root& root : UserRoots()) known = known || util::EqualsNoCase(root.folder, path);
     if (known) continue;
-    text += (text.empty() ? "" : "|") + path;
+    if (!text.empty()) text += '|';
+    text += path;
     WriteText(ports_, kFoldersValue, text);
     added = true;
   }
@@ -345,7 +349,10 @@ void LibraryWindow::SaveLayout() {
                   std::to_string(layout.width) + "," + std::to_string(layout.height));
   }
   std::string widths;
-  for (int width : layout.widths) widths += (widths.empty() ? "" : ",") + std::to_string(width);
+  for (int width : layout.widths) {
+    if (!widths.empty()) widths += ',';
+    widths += std::to_string(width);
+  }
   if (layout.widths[0] > 0) WriteText(ports_, kColumnsValue, widths);
   WriteText(ports_, kSortValue,
             std::to_string(SortColumn()) + "," + (SortDescending() ? "1" : "0"));
