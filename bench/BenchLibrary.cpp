@@ -5,9 +5,14 @@
 //  - a keystroke in the search box to the filtered list drawn, and a sort, at 10,000 rows;
 //  - the working set the library adds, per demo.
 // bench_library CORPUS FOLDER   (Windows paths: the real demos; where to make the tree)
+#include <windows.h>
+
 #include <psapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>

@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
     // Apart from the rounds above, so that the timing of each call does not weigh on them.
     TimedFiles timed(ports.files);
     rd::Ports timedPorts{ports.registry, ports.ini,     timed,       ports.shell,
-                         ports.dialogs,  ports.process, ports.timer, ports.background,
+                         ports.dialogs,  ports.process, ports.timer, ports.background, ports.notices,
                          ports.mainWindowOwner};
     for (int r = 0; r < rounds && ok; ++r) {
       const rd::play::StageResult result =

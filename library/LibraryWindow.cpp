@@ -64,7 +64,10 @@ LibraryWindow::LibraryWindow(Ports& ports, AppHost& host, LibraryOwner& owner)
   };
 }
 
-LibraryWindow::~LibraryWindow() { jobs_.reset(); }
+LibraryWindow::~LibraryWindow() {
+  watches_.clear();
+  jobs_.reset();
+}
 
 void LibraryWindow::Form_Load() {
   LoadLayout();
@@ -78,6 +81,7 @@ void LibraryWindow::Form_Load() {
 }
 
 void LibraryWindow::Form_Unload() {
+  watches_.clear();
   if (jobs_) jobs_->Stop();
   scanning_ = false;
   SaveLayout();
@@ -132,9 +136,13 @@ void LibraryWindow::StartScan() {
   scanning_ = true;
   reading_ = toRead_ = 0;
   Status();
+  rescanWanted_ = false;
   FileSystem* files = &ports_.files;
   const std::string cachePath = cachePath_;
-  Work work = [this, files, cachePath, roots = Roots(), known = rows_.AllDemos()](
+  std::vector<Root> roots = Roots();
+  // Watched before the scan, so that nothing written meanwhile is missed.
+  WatchRoots(roots);
+  Work work = [this, files, cachePath, roots = std::move(roots), known = rows_.AllDemos()](
                   const Deliver& deliver, const std::atomic<bool>& stop) {
     const std::vector<Found> found = FindDemos(*files, roots, stop);
     std::map<std::string, const Demo*> before;
@@ -180,9 +188,29 @@ void LibraryWindow::StartScan() {
       rows_.KeepOnly(paths);
       scanning_ = false;
       Refreshed();
+      if (rescanWanted_) StartScan();
     });
   };
   jobs_->Start(std::move(work));
+}
+
+void LibraryWindow::WatchRoots(const std::vector<Root>& roots) {
+  for (const Root& root : roots) {
+    std::string key = util::ToLower(root.folder) + (root.subfolders ? "*" : "");
+    if (watches_.count(key)) continue;
+    if (auto watch = ports_.notices.WatchFolder(root.folder, root.subfolders, [this] { Changed(); })) {
+      watches_[std::move(key)] = std::move(watch);
+    }
+  }
+}
+
+void LibraryWindow::Changed() {
+  if (closed_) return;
+  if (scanning_) {
+    rescanWanted_ = true;
+  } else {
+    StartScan();
+  }
 }
 
 void LibraryWindow::Refreshed() {

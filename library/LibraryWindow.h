@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,9 @@ class LibraryWindow {
 
  private:
   void StartScan();
+  // Each root watched once; a change rescans (after the scan under way, if any).
+  void WatchRoots(const std::vector<Root>& roots);
+  void Changed();
   void Refreshed();
   void ShowSelected();
   void Status();
@@ -111,6 +115,8 @@ class LibraryWindow {
   LibraryOwner& owner_;
   Rows rows_;
   std::unique_ptr<Jobs> jobs_;
+  std::map<std::string, std::unique_ptr<Watch>> watches_;  // lower-case folder -> its watch
+  bool rescanWanted_ = false;
   std::string cachePath_;
   std::string selectedPath_;
   std::optional<Picture> picture_;

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "ports/Background.h"
+#include "ports/ChangeNotices.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/IniFile.h"
@@ -23,6 +24,7 @@ struct Ports {
   ProcessInfo& process;
   Timer& timer;
   Background& background;
+  ChangeNotices& notices;
   // The owner of shell calls: the main window, created on first use. Installed by the
   // start-up code; until then shell calls have no owner.
   std::function<WindowHandle()> mainWindowOwner;

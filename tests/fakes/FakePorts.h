@@ -245,11 +245,62 @@ class FakeBackground final : public Background {
   std::vector<FakeJobs*> jobs_;
 };
 
+// Watches that change when the test says so.
+class FakeChangeNotices final : public ChangeNotices {
+ public:
+  struct Watched {
+    std::string folder;
+    bool subfolders;
+    std::function<void()> changed;
+  };
+  class FakeWatch final : public Watch {
+   public:
+    FakeWatch(FakeChangeNotices& owner, int id) : owner_(owner), id_(id) {}
+    ~FakeWatch() override { owner_.watches.erase(id_); }
+
+   private:
+    FakeChangeNotices& owner_;
+    int id_;
+  };
+
+  std::unique_ptr<Watch> WatchFolder(const std::string& folder, bool subfolders,
+                                     std::function<void()> changed) override {
+    std::vector<FolderEntry> entries;
+    if (files && files->ListFolder(folder, entries) != 0) return nullptr;  // as Windows refuses
+    watches[++next_] = Watched{folder, subfolders, std::move(changed)};
+    return std::make_unique<FakeWatch>(*this, next_);
+  }
+
+  // Something changed in this folder: every watch that sees it is told.
+  void Changed(const std::string& folder) {
+    const std::string lower = util::ToLower(folder);
+    std::vector<std::function<void()>> told;
+    for (const auto& [id, w] : watches) {
+      const std::string watched = util::ToLower(w.folder);
+      const bool below = lower.rfind(watched + "\\", 0) == 0;
+      if (lower == watched || (w.subfolders && below)) told.push_back(w.changed);
+    }
+    for (auto& changed : told) changed();
+  }
+  std::vector<std::string> Folders() const {
+    std::vector<std::string> folders;
+    for (const auto& [id, w] : watches) folders.push_back(w.folder);
+    return folders;
+  }
+
+  std::map<int, Watched> watches;
+  FileSystem* files = nullptr;  // where folders must exist to be watched
+
+ private:
+  int next_ = 0;
+};
+
 // All fakes wired into one Ports, sharing one log of the effects in order.
 struct FakePlatform {
   FakePlatform() {
     registry.sharedLog = files.sharedLog = shell.sharedLog = &log;
     dialogs.sharedLog = process.sharedLog = &log;
+    notices.files = &files;
   }
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
@@ -263,7 +314,8 @@ struct FakePlatform {
   FakeTimer timer;
   std::vector<std::string> log;
   FakeBackground background;
-  Ports ports{registry, ini, files, shell, dialogs, process, timer, background, {}};
+  FakeChangeNotices notices;
+  Ports ports{registry, ini, files, shell, dialogs, process, timer, background, notices, {}};
 };
 
 }  // namespace rd::fakes

@@ -22,9 +22,11 @@ class FakeBinding final : public Binding {
   Ports& ports() override { return fp_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {
     fp_.files.AddFile(path, content, a);
+    fp_.notices.Changed(path.substr(0, path.rfind('\\')));
   }
   void PutFolder(const std::string& path, EntryAttributes a) override {
     fp_.files.AddFolder(path, a);
+    fp_.notices.Changed(path.substr(0, path.rfind('\\')));
   }
   std::string MissingDrive() override { return "Q:"; }
   bool PumpUntil(const std::function<bool()>& done) override {

@@ -228,3 +228,33 @@ TEST_F(Library, ThePictureComesFromItsProvider) {
 
 }  // namespace
 }  // namespace rd::library
+
+namespace rd::library {
+namespace {
+
+// Every folder is watched from before the scan; a change there rescans (once the scan under
+// way has ended), reading only what changed; closing stops the watching.
+TEST_F(Library, ChangesInAWatchedFolderRescan) {
+  auto window = Open();
+  const std::vector<std::string> watched = fp.notices.Folders();
+  EXPECT_NE(std::find(watched.begin(), watched.end(), "C:\\Mine"), watched.end());
+  EXPECT_NE(std::find(watched.begin(), watched.end(), "C:\\HL\\cstrike"), watched.end());
+  fp.files.AddFile("C:\\Mine\\sub\\deeper\\late.dem", Corpus("real-01.dem"));
+  fp.notices.Changed("C:\\Mine\\sub\\deeper");  // during the first scan
+  fp.background.Finish();
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 6);
+  EXPECT_EQ(fp.background.started, 2);
+
+  fp.files.Remove("C:\\Mine\\broken.dm_68");
+  fp.notices.Changed("C:\\Mine");
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 5);
+  fp.notices.Changed("C:\\HL\\cstrike\\old");  // below a top-level-only root: not seen
+  EXPECT_EQ(fp.background.started, 3);
+  window->Form_Unload();
+  EXPECT_TRUE(fp.notices.watches.empty());
+}
+
+}  // namespace
+}  // namespace rd::library
