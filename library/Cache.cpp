@@ -54,9 +54,17 @@ class Reader {
 }  // namespace
 
 std::string CacheBytes(const std::vector<Demo>& demos) {
+  std::vector<const Demo*> all;
+  all.reserve(demos.size());
+  for (const Demo& demo : demos) all.push_back(&demo);
+  return CacheBytes(all);
+}
+
+std::string CacheBytes(const std::vector<const Demo*>& demos) {
   std::string body;
   body.reserve(demos.size() * 160);
-  for (const Demo& d : demos) {
+  for (const Demo* demo : demos) {
+    const Demo& d = *demo;
     PutText(body, d.path);
     PutNumber(body, d.size, 8);
     PutNumber(body, d.writeTime, 8);
@@ -142,11 +150,15 @@ CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<De
 
 std::uint32_t SaveCache(FileSystem& files, const std::string& path,
                         const std::vector<Demo>& demos) {
+  return SaveCacheBytes(files, path, CacheBytes(demos));
+}
+
+std::uint32_t SaveCacheBytes(FileSystem& files, const std::string& path, const std::string& bytes) {
   const auto cut = path.find_last_of('\\');
   if (cut == std::string::npos) return 3;  // ERROR_PATH_NOT_FOUND
   files.MakeFolder(path.substr(0, cut));  // already there, mostly
   const std::string temporary = path + ".new";
-  std::uint32_t code = files.WriteFile(temporary, CacheBytes(demos));
+  std::uint32_t code = files.WriteFile(temporary, bytes);
   if (code == 0) code = files.Move(temporary, path);
   if (code != 0) files.Remove(temporary);
   return code;

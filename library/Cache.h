@@ -12,6 +12,7 @@ enum class CacheStatus { Loaded, Missing, Foreign, Truncated, Corrupt, Newer };
 
 // The bytes of a cache holding these demos.
 std::string CacheBytes(const std::vector<Demo>& demos);
+std::string CacheBytes(const std::vector<const Demo*>& demos);
 // The demos of a cache's bytes; anything but Loaded leaves demos empty.
 CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos);
 
@@ -21,5 +22,6 @@ CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<De
 // Writes a temporary file beside it, then renames it over the cache, so that a reader never
 // meets half a cache; answers 0 or Windows' code.
 std::uint32_t SaveCache(FileSystem& files, const std::string& path, const std::vector<Demo>& demos);
+std::uint32_t SaveCacheBytes(FileSystem& files, const std::string& path, const std::string& bytes);
 
 }  // namespace rd::library

@@ -1,6 +1,7 @@
 #include "library/LibraryWindow.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <utility>
@@ -19,7 +20,7 @@ constexpr std::string_view kPlaceValue = "LibraryWindow";    // "left,top,width,
 constexpr std::string_view kColumnsValue = "LibraryColumns";  // ten widths
 constexpr std::string_view kSortValue = "LibrarySort";        // "column,descending"
 constexpr std::string_view kFoldersValue = "LibraryFolders";  // "|"-separated; "<" top only
-constexpr std::size_t kBatch = 64;  // demos read per step handed back
+constexpr auto kStepSpell = std::chrono::milliseconds(150);  // between steps of a scan
 
 std::string ReadText(Ports& ports, std::string_view name) {
   SettingValue value;
@@ -134,64 +135,79 @@ void LibraryWindow::StartScan() {
   if (!jobs_) jobs_ = ports_.background.NewJobs();
   jobs_->Stop();
   scanning_ = true;
+  rescanWanted_ = false;
   reading_ = toRead_ = 0;
   Status();
-  rescanWanted_ = false;
-  FileSystem* files = &ports_.files;
-  const std::string cachePath = cachePath_;
   std::vector<Root> roots = Roots();
   // Watched before the scan, so that nothing written meanwhile is missed.
   WatchRoots(roots);
-  Work work = [this, files, cachePath, roots = std::move(roots), known = rows_.AllDemos()](
-                  const Deliver& deliver, const std::atomic<bool>& stop) {
-    const std::vector<Found> found = FindDemos(*files, roots, stop);
-    std::map<std::string, const Demo*> before;
-    for (const Demo& demo : known) before[util::ToLower(demo.path)] = &demo;
-    std::vector<Demo> all;
-    std::vector<const Found*> fresh;
-    for (const Found& file : found) {
-      const auto it = before.find(util::ToLower(file.path));
-      if (it != before.end() && it->second->size == file.facts.size &&
-          it->second->writeTime == file.facts.writeTime && it->second->path == file.path) {
-        all.push_back(*it->second);
-      } else {
-        fresh.push_back(&file);
-      }
+  FileSystem* files = &ports_.files;
+  jobs_->Start([this, files, roots = std::move(roots)](const Deliver& deliver,
+                                                       const std::atomic<bool>& stop) {
+    std::vector<Found> found = FindDemos(*files, roots, stop);
+    if (stop) return;
+    deliver([this, found = std::move(found)]() mutable { Listed(std::move(found)); });
+  });
+}
+
+void LibraryWindow::Listed(std::vector<Found> found) {
+  std::vector<Found> fresh;
+  std::vector<std::string> paths;
+  paths.reserve(found.size());
+  for (Found& file : found) {
+    const Demo* known = rows_.Find(file.path);
+    if (!known || known->size != file.facts.size || known->writeTime != file.facts.writeTime ||
+        known->path != file.path) {
+      fresh.push_back(file);
     }
-    const int total = static_cast<int>(fresh.size());
+    paths.push_back(std::move(file.path));
+  }
+  const int before = rows_.Total();
+  rows_.KeepOnly(paths);
+  const bool removed = rows_.Total() != before;
+  if (fresh.empty()) {
+    ScanEnded(removed);
+    return;
+  }
+  toRead_ = static_cast<int>(fresh.size());
+  Refreshed();
+  FileSystem* files = &ports_.files;
+  jobs_->Start([this, files, fresh = std::move(fresh)](const Deliver& deliver,
+                                                       const std::atomic<bool>& stop) {
     std::vector<Demo> batch;
     int done = 0;
-    const auto hand = [&] {
-      deliver([this, batch = std::exchange(batch, {}), done, total]() mutable {
+    auto last = std::chrono::steady_clock::now();
+    const auto hand = [&](bool end) {
+      deliver([this, batch = std::exchange(batch, {}), done, end]() mutable {
         for (Demo& demo : batch) rows_.Put(std::move(demo));
         reading_ = done;
-        toRead_ = total;
-        Refreshed();
+        if (end) {
+          ScanEnded(true);
+        } else {
+          Refreshed();
+        }
       });
     };
-    hand();
-    for (const Found* file : fresh) {
+    for (const Found& file : fresh) {
       if (stop) return;
-      Demo demo = Describe(*files, file->path, file->facts);
-      all.push_back(demo);
-      batch.push_back(std::move(demo));
+      batch.push_back(Describe(*files, file.path, file.facts));
       ++done;
-      if (batch.size() >= kBatch) hand();
+      // A step per spell rather than per demo: each redraws the list.
+      const auto now = std::chrono::steady_clock::now();
+      if (now - last >= kStepSpell) {
+        last = now;
+        hand(false);
+      }
     }
-    if (stop) return;
-    hand();
-    SaveCache(*files, cachePath, all);
-    std::vector<std::string> paths;
-    paths.reserve(all.size());
-    for (const Demo& demo : all) paths.push_back(demo.path);
-    deliver([this, paths = std::move(paths)] {
-      rows_.KeepOnly(paths);
-      scanning_ = false;
-      Refreshed();
-      if (rescanWanted_) StartScan();
-    });
-  };
-  jobs_->Start(std::move(work));
+    if (!stop) hand(true);
+  });
+}
+
+void LibraryWindow::ScanEnded(bool changed) {
+  scanning_ = false;
+  if (changed) SaveCacheBytes(ports_.files, cachePath_, CacheBytes(rows_.AllDemos()));
+  Refreshed();
+  if (rescanWanted_) StartScan();
 }
 
 void LibraryWindow::WatchRoots(const std::vector<Root>& roots) {

@@ -100,6 +100,9 @@ class LibraryWindow {
 
  private:
   void StartScan();
+  // The listing is in: forgets what is gone, reads what is new or changed.
+  void Listed(std::vector<Found> found);
+  void ScanEnded(bool changed);
   // Each root watched once; a change rescans (after the scan under way, if any).
   void WatchRoots(const std::vector<Root>& roots);
   void Changed();

@@ -19,14 +19,23 @@ int CompareText(std::string_view a, std::string_view b) {
 Rows::Rows(Lower lower, std::string thousands)
     : lower_(std::move(lower)), thousands_(std::move(thousands)) {}
 
+std::string Rows::Fold(const std::string& text) const {
+  // Most names are ASCII: no need to ask the platform for those.
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return lower_(text);
+  }
+  return util::ToLower(text);
+}
+
 void Rows::Put(Demo demo) {
   std::string text;
   for (int c = 0; c < kColumns; ++c) {
     text += Cell(demo, static_cast<Column>(c), thousands_);
     text += '\n';
   }
-  text = lower_(text);
-  const std::string key = lower_(demo.path);
+  text = Fold(text);
+  const std::string key = Fold(demo.path);
+  ordered_ = false;
   const auto [it, added] = index_.try_emplace(key, static_cast<std::uint32_t>(demos_.size()));
   if (added) {
     demos_.push_back(Entry{std::move(demo), std::move(text)});
@@ -37,28 +46,30 @@ void Rows::Put(Demo demo) {
 
 void Rows::KeepOnly(const std::vector<std::string>& paths) {
   std::unordered_map<std::string, bool> keep;
-  for (const std::string& path : paths) keep[lower_(path)] = true;
+  for (const std::string& path : paths) keep[Fold(path)] = true;
   std::vector<Entry> kept;
   index_.clear();
   for (Entry& entry : demos_) {
-    std::string key = lower_(entry.demo.path);
+    std::string key = Fold(entry.demo.path);
     if (!keep.count(key)) continue;
     index_[std::move(key)] = static_cast<std::uint32_t>(kept.size());
     kept.push_back(std::move(entry));
   }
   demos_ = std::move(kept);
   view_.clear();
+  ordered_ = false;
 }
 
 void Rows::Clear() {
   demos_.clear();
   index_.clear();
   view_.clear();
+  ordered_ = false;
 }
 
 void Rows::SetQuery(const std::string& query) {
   words_.clear();
-  const std::string folded = lower_(query);
+  const std::string folded = Fold(query);
   std::size_t at = 0;
   while (at < folded.size()) {
     const std::size_t end = std::min(folded.find_first_of(" \t", at), folded.size());
@@ -68,6 +79,7 @@ void Rows::SetQuery(const std::string& query) {
 }
 
 void Rows::SetOrder(Column column, bool descending) {
+  ordered_ = ordered_ && column_ == column && descending_ == descending;
   column_ = column;
   descending_ = descending;
 }
@@ -102,24 +114,40 @@ bool Rows::Before(std::uint32_t a, std::uint32_t b) const {
 }
 
 void Rows::Refresh() {
+  // The order is kept between searches: a keystroke only filters.
+  if (!ordered_) {
+    order_.resize(demos_.size());
+    for (std::uint32_t i = 0; i < demos_.size(); ++i) order_[i] = i;
+    std::sort(order_.begin(), order_.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return Before(a, b); });
+    ordered_ = true;
+  }
   view_.clear();
-  for (std::uint32_t i = 0; i < demos_.size(); ++i) {
+  if (words_.empty()) {
+    view_ = order_;
+    return;
+  }
+  for (const std::uint32_t i : order_) {
     if (Matches(demos_[i])) view_.push_back(i);
   }
-  std::sort(view_.begin(), view_.end(), [this](std::uint32_t a, std::uint32_t b) { return Before(a, b); });
+}
+
+const Demo* Rows::Find(const std::string& path) const {
+  const auto it = index_.find(Fold(path));
+  return it == index_.end() ? nullptr : &demos_[it->second].demo;
 }
 
 int Rows::RowOf(const std::string& path) const {
-  const auto it = index_.find(lower_(path));
+  const auto it = index_.find(Fold(path));
   if (it == index_.end()) return -1;
   const auto at = std::find(view_.begin(), view_.end(), it->second);
   return at == view_.end() ? -1 : static_cast<int>(at - view_.begin());
 }
 
-std::vector<Demo> Rows::AllDemos() const {
-  std::vector<Demo> all;
+std::vector<const Demo*> Rows::AllDemos() const {
+  std::vector<const Demo*> all;
   all.reserve(demos_.size());
-  for (const Entry& entry : demos_) all.push_back(entry.demo);
+  for (const Entry& entry : demos_) all.push_back(&entry.demo);
   return all;
 }
 

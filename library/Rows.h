@@ -38,7 +38,8 @@ class Rows {
   // The shown row of the demo at path, or -1.
   int RowOf(const std::string& path) const;
   const std::string& Thousands() const { return thousands_; }
-  std::vector<Demo> AllDemos() const;
+  std::vector<const Demo*> AllDemos() const;
+  const Demo* Find(const std::string& path) const;
 
  private:
   struct Entry {
@@ -47,11 +48,14 @@ class Rows {
   };
   bool Matches(const Entry& entry) const;
   bool Before(std::uint32_t a, std::uint32_t b) const;
+  std::string Fold(const std::string& text) const;
 
   Lower lower_;
   std::string thousands_;
   std::vector<Entry> demos_;
   std::unordered_map<std::string, std::uint32_t> index_;  // folded path -> demos_
+  std::vector<std::uint32_t> order_;  // every demo in the chosen order
+  bool ordered_ = false;              // order_ is current
   std::vector<std::uint32_t> view_;
   std::vector<std::string> words_;
   Column column_ = Column::Name;

@@ -9,6 +9,7 @@
 
 #include "win32/CommonControls.h"
 #include "win32/ControlIds.h"
+#include "win32/DragOut.h"
 
 namespace rd::win32 {
 namespace {
@@ -199,9 +200,16 @@ void LibraryView::RowsChanged() {
   ++syncing_;
   SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(form_.RowCount()), LVSICF_NOSCROLL);
   const int selected = form_.SelectedRow();
+  // Only the rows that wear the marks lose them: "all items" costs a notice per row.
   LVITEMA none{};
   none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  for (const UINT mark : {LVNI_SELECTED, LVNI_FOCUSED}) {
+    const auto row = static_cast<int>(
+        SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), mark));
+    if (row >= 0 && row != selected) {
+      SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&none));
+    }
+  }
   if (selected >= 0) {
     LVITEMA item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -345,6 +353,14 @@ LRESULT LibraryView::Notify(NMHDR* header, bool& handled) {
       handled = true;
       if (syncing_ == 0) form_.SelectRow(Focused());
       return 0;
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG: {
+      handled = true;
+      // The path, not the row: the list may change under a long drag.
+      const std::string path = form_.PathOf(reinterpret_cast<NMLISTVIEW*>(header)->iItem);
+      if (!path.empty()) DragFilesOut({path});
+      return 0;
+    }
     case LVN_ITEMACTIVATE:
     case NM_DBLCLK: {
       handled = true;

@@ -233,9 +233,14 @@ class FakeBackground final : public Background {
       }
     }
   }
+  // Until no work nor step is left: steps may start more work.
   void Finish() {
-    Run();
-    Deliver();
+    for (bool any = true; any;) {
+      Run();
+      Deliver();
+      any = false;
+      for (FakeJobs* jobs : jobs_) any = any || !jobs->work_.empty() || !jobs->steps_.empty();
+    }
   }
 
   int started = 0;

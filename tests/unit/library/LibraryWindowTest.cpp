@@ -85,7 +85,7 @@ TEST_F(Library, ScansOffTheThreadThenOpensFromTheCache) {
   EXPECT_EQ(first->lblStatus.Caption(), "Looking for demos...");
   fp.background.Run();
   EXPECT_EQ(first->RowCount(), 0) << "nothing before the window's thread takes it";
-  fp.background.Deliver();
+  fp.background.Finish();
   EXPECT_EQ(Column(*first, Column::Name),
             (Texts{"broken.dm_68", "c1a0.dem", "duel.dm_66", "team.dm_68", "weapon.dem"}));
   EXPECT_EQ(Column(*first, Column::Map),
@@ -105,14 +105,13 @@ TEST_F(Library, ScansOffTheThreadThenOpensFromTheCache) {
   auto second = Open();
   EXPECT_EQ(second->RowCount(), 5) << "from the cache, before any scan";
   const std::size_t readsBefore = fp.files.Calls().size();
-  fp.background.Run(/*stopAfter=*/-1);
+  fp.background.Finish();
   Texts read;
   for (std::size_t i = readsBefore; i < fp.files.Calls().size(); ++i) {
     const std::string& call = fp.files.Calls()[i];
     if (call.rfind("read ", 0) == 0 && (read.empty() || read.back() != call)) read.push_back(call);
   }
   EXPECT_EQ(read, (Texts{"read C:\\Mine\\new.dem"})) << "only the new demo is read";
-  fp.background.Deliver();
   EXPECT_EQ(Column(*second, Column::Name),
             (Texts{"broken.dm_68", "duel.dm_66", "new.dem", "team.dm_68", "weapon.dem"}));
 }
@@ -241,17 +240,18 @@ TEST_F(Library, ChangesInAWatchedFolderRescan) {
   EXPECT_NE(std::find(watched.begin(), watched.end(), "C:\\HL\\cstrike"), watched.end());
   fp.files.AddFile("C:\\Mine\\sub\\deeper\\late.dem", Corpus("real-01.dem"));
   fp.notices.Changed("C:\\Mine\\sub\\deeper");  // during the first scan
-  fp.background.Finish();
+  EXPECT_EQ(fp.background.started, 1);
   fp.background.Finish();
   EXPECT_EQ(window->RowCount(), 6);
-  EXPECT_EQ(fp.background.started, 2);
+  EXPECT_EQ(fp.background.started, 3) << "a listing, its reading, the second listing alone";
 
   fp.files.Remove("C:\\Mine\\broken.dm_68");
   fp.notices.Changed("C:\\Mine");
   fp.background.Finish();
   EXPECT_EQ(window->RowCount(), 5);
+  EXPECT_EQ(fp.background.started, 4) << "nothing new: a listing alone";
   fp.notices.Changed("C:\\HL\\cstrike\\old");  // below a top-level-only root: not seen
-  EXPECT_EQ(fp.background.started, 3);
+  EXPECT_EQ(fp.background.started, 4);
   window->Form_Unload();
   EXPECT_TRUE(fp.notices.watches.empty());
 }

@@ -99,7 +99,7 @@ TEST(Cache, RoundTripsAndTellsEachDamage) {
   ASSERT_EQ(ParseCache(bytes, back), CacheStatus::Loaded);
   ASSERT_EQ(back.size(), 2u);
   EXPECT_TRUE(Same(back[0], demos[0]) && Same(back[1], demos[1]));
-  EXPECT_EQ(ParseCache(CacheBytes({}), back), CacheStatus::Loaded);
+  EXPECT_EQ(ParseCache(CacheBytes(std::vector<Demo>{}), back), CacheStatus::Loaded);
   EXPECT_TRUE(back.empty());
 
   std::string flipped = bytes;
