@@ -20,7 +20,8 @@ constexpr std::string_view kPlaceValue = "LibraryWindow";    // "left,top,width,
 constexpr std::string_view kColumnsValue = "LibraryColumns";  // ten widths
 constexpr std::string_view kSortValue = "LibrarySort";        // "column,descending"
 constexpr std::string_view kFoldersValue = "LibraryFolders";  // "|"-separated; "<" top only
-constexpr auto kStepSpell = std::chrono::milliseconds(150);  // between steps of a scan
+constexpr auto kStepSpell = std::chrono::milliseconds(200);  // between steps of a scan
+constexpr int kReaders = 2;
 
 std::string ReadText(Ports& ports, std::string_view name) {
   SettingValue value;
@@ -171,36 +172,42 @@ void LibraryWindow::Listed(std::vector<Found> found) {
   }
   toRead_ = static_cast<int>(fresh.size());
   Refreshed();
+  // Two readers: while one waits for the disk, the other reads what came in.
+  std::vector<Found> shares[kReaders];
+  for (std::size_t i = 0; i < fresh.size(); ++i) shares[i % kReaders].push_back(std::move(fresh[i]));
+  readers_ = 0;
   FileSystem* files = &ports_.files;
-  jobs_->Start([this, files, fresh = std::move(fresh)](const Deliver& deliver,
-                                                       const std::atomic<bool>& stop) {
-    std::vector<Demo> batch;
-    int done = 0;
-    auto last = std::chrono::steady_clock::now();
-    const auto hand = [&](bool end) {
-      deliver([this, batch = std::exchange(batch, {}), done, end]() mutable {
-        for (Demo& demo : batch) rows_.Put(std::move(demo));
-        reading_ = done;
-        if (end) {
-          ScanEnded(true);
-        } else {
-          Refreshed();
+  for (std::vector<Found>& share : shares) {
+    if (share.empty()) continue;
+    ++readers_;
+    jobs_->Start([this, files, share = std::move(share)](const Deliver& deliver,
+                                                         const std::atomic<bool>& stop) {
+      std::vector<Demo> batch;
+      auto last = std::chrono::steady_clock::now();
+      const auto hand = [&](bool end) {
+        deliver([this, batch = std::exchange(batch, {}), end]() mutable {
+          reading_ += static_cast<int>(batch.size());
+          for (Demo& demo : batch) rows_.Put(std::move(demo));
+          if (end && --readers_ == 0) {
+            ScanEnded(true);
+          } else {
+            Refreshed();
+          }
+        });
+      };
+      for (const Found& file : share) {
+        if (stop) return;
+        batch.push_back(Describe(*files, file.path, file.facts));
+        // A step per spell rather than per demo: each redraws the list.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last >= kStepSpell) {
+          last = now;
+          hand(false);
         }
-      });
-    };
-    for (const Found& file : fresh) {
-      if (stop) return;
-      batch.push_back(Describe(*files, file.path, file.facts));
-      ++done;
-      // A step per spell rather than per demo: each redraws the list.
-      const auto now = std::chrono::steady_clock::now();
-      if (now - last >= kStepSpell) {
-        last = now;
-        hand(false);
       }
-    }
-    if (!stop) hand(true);
-  });
+      if (!stop) hand(true);
+    });
+  }
 }
 
 void LibraryWindow::ScanEnded(bool changed) {

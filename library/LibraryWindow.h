@@ -125,6 +125,7 @@ class LibraryWindow {
   std::optional<Picture> picture_;
   bool scanning_ = false;
   int reading_ = 0, toRead_ = 0;
+  int readers_ = 0;  // reading workers not yet ended
   bool closed_ = false;
 };
 

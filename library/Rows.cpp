@@ -35,12 +35,12 @@ void Rows::Put(Demo demo) {
   }
   text = Fold(text);
   const std::string key = Fold(demo.path);
-  ordered_ = false;
   const auto [it, added] = index_.try_emplace(key, static_cast<std::uint32_t>(demos_.size()));
   if (added) {
     demos_.push_back(Entry{std::move(demo), std::move(text)});
   } else {
     demos_[it->second] = Entry{std::move(demo), std::move(text)};
+    ordered_ = false;  // its place may have changed
   }
 }
 
@@ -115,13 +115,20 @@ bool Rows::Before(std::uint32_t a, std::uint32_t b) const {
 
 void Rows::Refresh() {
   // The order is kept between searches: a keystroke only filters.
+  const auto before = [this](std::uint32_t a, std::uint32_t b) { return Before(a, b); };
   if (!ordered_) {
     order_.resize(demos_.size());
     for (std::uint32_t i = 0; i < demos_.size(); ++i) order_[i] = i;
-    std::sort(order_.begin(), order_.end(),
-              [this](std::uint32_t a, std::uint32_t b) { return Before(a, b); });
+    std::sort(order_.begin(), order_.end(), before);
     ordered_ = true;
+  } else if (orderedCount_ < demos_.size()) {
+    // Rows arriving from a scan: sorted among themselves, then merged in.
+    const auto middle = static_cast<std::ptrdiff_t>(order_.size());
+    for (auto i = static_cast<std::uint32_t>(orderedCount_); i < demos_.size(); ++i) order_.push_back(i);
+    std::sort(order_.begin() + middle, order_.end(), before);
+    std::inplace_merge(order_.begin(), order_.begin() + middle, order_.end(), before);
   }
+  orderedCount_ = demos_.size();
   view_.clear();
   if (words_.empty()) {
     view_ = order_;

@@ -55,7 +55,8 @@ class Rows {
   std::vector<Entry> demos_;
   std::unordered_map<std::string, std::uint32_t> index_;  // folded path -> demos_
   std::vector<std::uint32_t> order_;  // every demo in the chosen order
-  bool ordered_ = false;              // order_ is current
+  bool ordered_ = false;              // order_ is current but for the demos appended since
+  std::size_t orderedCount_ = 0;      // demos_ covered by order_
   std::vector<std::uint32_t> view_;
   std::vector<std::string> words_;
   Column column_ = Column::Name;

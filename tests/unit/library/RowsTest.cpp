@@ -94,6 +94,15 @@ TEST(Rows, EachColumnSortsByItsValueWithThePathBreakingTies) {
     rows.Refresh();
     EXPECT_EQ(Shown(rows), expected) << static_cast<int>(column) << descending;
   }
+  // Rows arriving later take their places among the sorted ones, as a scan streams them in.
+  rows.SetOrder(Column::Size, false);
+  rows.Refresh();
+  rows.Put(Make("C:\\D\\mid.dm_68", "", "m", "", "", 1, 6000, 0));
+  rows.Put(Make("C:\\D\\big.dm_68", "", "m", "", "", 1, 99999, 0));
+  rows.Put(Make("C:\\D\\tiny.dm_68", "", "m", "", "", 1, 1, 0));
+  rows.Refresh();
+  EXPECT_EQ(Shown(rows), (Names{"tiny.dm_68", "base.dm_60", "duel.dm_68", "same.dm_68", "mid.dm_68",
+                                "Final.dem", "big.dm_68"}));
 }
 
 TEST(Rows, CellsSayDateSizeAndLengthPlainly) {
