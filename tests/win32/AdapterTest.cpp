@@ -69,8 +69,8 @@ TEST(Win32Timer, TicksArriveWhileAMessageBoxIsOpen) {
 
 namespace {
 
-// The block a drag out offers is the shell's own file list: the shell reads back every path,
-// in every script.
+// The block a drag out offers is the shell's own file list: the shell reads back every path
+// as the program's code page spells it (UTF-8 in the program, whatever it is here).
 TEST(DragOut, TheFileListIsTheShellsOwn) {
   const std::vector<std::string> paths = {"C:\\Demos\\final.dm_68",
                                           "D:\\\xE5\xA4\xA7\xE4\xBC\x9A\\duel \xC3\xA9t\xC3\xA9.dem"};
@@ -84,9 +84,9 @@ TEST(DragOut, TheFileListIsTheShellsOwn) {
   for (UINT i = 0; i < 2; ++i) {
     wchar_t name[MAX_PATH] = {};
     const UINT n = query(drop, i, name, MAX_PATH);
-    char utf8[MAX_PATH * 3] = {};
-    WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(n), utf8, sizeof utf8, nullptr, nullptr);
-    EXPECT_EQ(std::string(utf8), paths[i]);
+    char narrow[MAX_PATH * 3] = {};
+    WideCharToMultiByte(CP_ACP, 0, name, static_cast<int>(n), narrow, sizeof narrow, nullptr, nullptr);
+    EXPECT_EQ(std::string(narrow), paths[i]);
   }
   GlobalFree(block);
 }
