@@ -15,7 +15,7 @@ TEST_F(ContractTest, AWatchTellsOfAFileWrittenDeepBelowIt) {
   int told = 0;
   const std::unique_ptr<Watch> watch = notices.WatchFolder(b->folder, true, [&] { ++told; });
   ASSERT_NE(watch, nullptr);
-  b->PutFolder(b->folder + "\\a\\b\\c");
+  for (const char* folder : {"\\a", "\\a\\b", "\\a\\b\\c"}) b->PutFolder(b->folder + folder);
   ASSERT_TRUE(b->PumpUntil([&] { return told > 0; }));
   told = 0;
   b->PutFile(b->folder + "\\a\\b\\c\\new.dm_68", "demo");

@@ -64,7 +64,8 @@ TEST(LibraryE2e, ListsReadsSearchesTakesAndPlaysRealDemos) {
     ASSERT_TRUE(library);
     EXPECT_EQ(GetText(library), "Replaydock Library");
     HWND list = Control(library, LibraryList);
-    ASSERT_TRUE(WaitUntil([&] { return Rows(list) == 4; })) << Rows(list);
+    ASSERT_TRUE(WaitUntil([&] { return Rows(list) == 4; }))
+        << Rows(list) << " rows; " << GetText(Control(library, LibraryLblStatus));
     std::vector<std::string> names, maps;
     for (int row = 0; row < 4; ++row) {
       names.push_back(Cell(app.Pid(), list, row, 0));
@@ -110,7 +111,9 @@ TEST(LibraryE2e, ListsReadsSearchesTakesAndPlaysRealDemos) {
     ASSERT_TRUE(library);
     list = Control(library, LibraryList);
     search = Control(library, LibraryTxtSearch);
-    ASSERT_TRUE(WaitUntil([&] { return Rows(list) == 4; }));
+    // The file box now names the duel: its folder is the one looked in, with the game's.
+    ASSERT_TRUE(WaitUntil([&] { return GetText(Control(library, LibraryLblStatus)) == "2 demos"; }))
+        << Rows(list) << " rows; " << GetText(Control(library, LibraryLblStatus));
     ASSERT_TRUE(TypeText(search, "q3dm7"));
     ASSERT_TRUE(WaitUntil([&] { return Rows(list) == 1; }));
     ASSERT_TRUE(PostKey(search, VK_DOWN));
