@@ -117,6 +117,9 @@ class TimedFiles final : public rd::FileSystem {
   std::uint32_t Facts(const std::string& p, rd::FileFacts& f) override {
     return Timed(kOther, [&] { return inner_.Facts(p, f); });
   }
+  std::uint32_t WriteFile(const std::string& p, const std::string& b) override {
+    return Timed(kOther, [&] { return inner_.WriteFile(p, b); });
+  }
   std::uint32_t ListFolder(const std::string& p, std::vector<rd::FolderEntry>& e) override {
     return Timed(kOther, [&] { return inner_.ListFolder(p, e); });
   }
@@ -237,7 +240,8 @@ int main(int argc, char** argv) {
     // Apart from the rounds above, so that the timing of each call does not weigh on them.
     TimedFiles timed(ports.files);
     rd::Ports timedPorts{ports.registry, ports.ini,     timed,       ports.shell,
-                         ports.dialogs,  ports.process, ports.timer, ports.mainWindowOwner};
+                         ports.dialogs,  ports.process, ports.timer, ports.background, ports.notices,
+                         ports.mainWindowOwner};
     for (int r = 0; r < rounds && ok; ++r) {
       const rd::play::StageResult result =
           rd::play::StageDemo(timedPorts, q3, game, "", demo);

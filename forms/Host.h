@@ -10,6 +10,9 @@ namespace rd {
 class MainWindow;
 class ConfigWindow;
 class SplashWindow;
+namespace library {
+class LibraryWindow;
+}
 
 // What the windows ask of the program that holds them: showing, hiding and closing
 // windows, and ending the process.
@@ -24,6 +27,9 @@ class AppHost {
   // Creates a fresh configuration window and shows it modally; returns once it has closed.
   virtual void ShowConfigModal() = 0;
   virtual void CloseConfig() = 0;
+  // Creates the library window and shows it modally over the main window; returns once it
+  // has closed.
+  virtual void ShowLibraryModal() {}
   // The splash window's timer tick: loads and shows the main window, unloads the splash.
   virtual void HandOver() = 0;
   // The executables of the game (by display name) installed on this computer, best first.
@@ -57,6 +63,7 @@ class ViewFactory {
   virtual std::unique_ptr<FormView> CreateMainView(MainWindow& form) = 0;
   virtual std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) = 0;
   virtual std::unique_ptr<FormView> CreateSplashView(SplashWindow& form) = 0;
+  virtual std::unique_ptr<FormView> CreateLibraryView(library::LibraryWindow& form) = 0;
 };
 
 }  // namespace rd

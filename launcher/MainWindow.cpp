@@ -101,6 +101,7 @@ MainWindow::MainWindow(Ports& ports, AppHost& host) : ports_(ports), host_(host)
   cboMod.Click = [this] { cboMod_Click(); };
   cboSpeed.Validate = [this](bool& cancel) { cboSpeed_Validate(cancel); };
   cmdSelect.Click = [this] { cmdSelect_Click(); };
+  cmdLibrary.Click = [this] { host_.ShowLibraryModal(); };
   for (std::size_t i = 0; i < cmdBottom.size(); ++i) {
     cmdBottom[i].Click = [this, i] { cmdBottom_Click(static_cast<std::int16_t>(i)); };
   }
@@ -260,6 +261,13 @@ void MainWindow::cmdSelect_Click() {
   if (chosen.outcome != OpenResult::Outcome::Chosen) return;
   dialogFileName_ = chosen.path;
   txtFilename.SetText(chosen.path);
+  DetectGame();
+}
+
+void MainWindow::TakeDemo(const std::string& path) {
+  const std::string chosen = PathHelpers::GetLongPath(ports_, path);
+  dialogFileName_ = chosen;
+  txtFilename.SetText(chosen);
   DetectGame();
 }
 

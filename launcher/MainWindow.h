@@ -33,6 +33,7 @@ class MainWindow {
   forms::ComboBox cboResolution{forms::ComboStyle::DropDownList, false};
   std::array<forms::Button, 3> cmdBottom{forms::Button{"&Cancel"}, forms::Button{"C&onfiguration"},
                                          forms::Button{"&Play"}};
+  forms::Button cmdLibrary{"&Library..."};
 
   void Form_Load();
   void LoadSettings();
@@ -44,6 +45,8 @@ class MainWindow {
   void cmdSelect_Click();
   void txtFilename_Change();
   void cmdBottom_Click(std::int16_t index);
+  // A demo chosen in the library: taken exactly as if chosen in the open dialog.
+  void TakeDemo(const std::string& path);
   // Files dropped on the window: the first is taken as if chosen in the open dialog; a
   // folder or a file that is no demo is passed over.
   void Form_DropFiles(const std::vector<std::string>& paths);

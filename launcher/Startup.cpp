@@ -108,6 +108,33 @@ void Application::CloseConfig() {
   if (configView_) configView_->Close();
 }
 
+void Application::ShowLibraryModal() {
+  if (library_ || ended_) return;
+  library_ = std::make_unique<library::LibraryWindow>(
+      ports_, *this, static_cast<library::LibraryOwner&>(*this));
+  libraryView_ = views_.CreateLibraryView(*library_);
+  library_->Form_Load();
+  libraryView_->ShowModal();
+  // The modal loop has returned, so no handler of the window is running any more.
+  library_->Form_Unload();
+  libraryView_.reset();
+  library_.reset();
+}
+
+void Application::TakeDemo(const std::string& path) { MainForm().TakeDemo(path); }
+
+void Application::PlayDemo(const std::string& path) {
+  MainWindow& main = MainForm();
+  main.TakeDemo(path);
+  main.cmdBottom_Click(2);
+}
+
+std::string Application::CurrentDemo() { return main_ ? main_->txtFilename.Text() : std::string(); }
+
+void Application::CloseLibrary() {
+  if (libraryView_) libraryView_->Close();
+}
+
 std::vector<std::string> Application::FoundExecutables(const std::string& game) {
   if (!found_) found_ = games::FindGames(ports_.registry, ports_.files);
   for (const games::FoundGame& entry : *found_) {

@@ -8,13 +8,14 @@
 #include "launcher/MainWindow.h"
 #include "forms/Host.h"
 #include "games/GameFinder.h"
+#include "library/LibraryWindow.h"
 #include "ports/Ports.h"
 #include "splash/SplashWindow.h"
 
 namespace rd {
 
 // The program: its windows, the start-up sequence and the end.
-class Application final : public AppHost {
+class Application final : public AppHost, private library::LibraryOwner {
  public:
   Application(Ports& ports, ViewFactory& views);
   ~Application() override;
@@ -29,12 +30,14 @@ class Application final : public AppHost {
   // Null once the hand-over has unloaded it (the object itself lives on until the end).
   SplashWindow* SplashIfLoaded() { return splashLoaded_ ? splash_.get() : nullptr; }
   ConfigWindow* ConfigIfOpen() { return config_.get(); }
+  library::LibraryWindow* LibraryIfOpen() { return library_.get(); }
 
   void ShowMain() override;
   void HideMain() override;
   void EndProgram() override;
   void ShowConfigModal() override;
   void CloseConfig() override;
+  void ShowLibraryModal() override;
   void HandOver() override;
   // Looks for the installed games on the first call only: never at start-up, and never
   // again while the program runs.
@@ -42,6 +45,10 @@ class Application final : public AppHost {
 
  private:
   void UnloadSplash();
+  void TakeDemo(const std::string& path) override;
+  void PlayDemo(const std::string& path) override;
+  std::string CurrentDemo() override;
+  void CloseLibrary() override;
 
   Ports& ports_;
   ViewFactory& views_;
@@ -51,6 +58,8 @@ class Application final : public AppHost {
   std::unique_ptr<FormView> mainView_;
   std::unique_ptr<ConfigWindow> config_;
   std::unique_ptr<FormView> configView_;
+  std::unique_ptr<library::LibraryWindow> library_;
+  std::unique_ptr<FormView> libraryView_;
   std::optional<std::vector<games::FoundGame>> found_;
   bool handingOver_ = false;  // set by the first hand-over, never cleared
   bool mainLoading_ = false;  // inside the main window's Form_Load

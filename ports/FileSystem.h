@@ -52,6 +52,10 @@ class FileSystem {
   // bytes; answers 0 or Windows' code. The path is a name, not a pattern.
   virtual std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset,
                                   std::size_t count, std::string& bytes) = 0;
+  // Creates or replaces a file holding exactly bytes, flushed to the disk before it
+  // answers; answers 0 or Windows' code. Callers that must never leave a torn file write a
+  // temporary one and Move it over.
+  virtual std::uint32_t WriteFile(const std::string& path, const std::string& bytes) = 0;
   // The size and last write of a file (not a folder); answers 0 or Windows' code.
   virtual std::uint32_t Facts(const std::string& path, FileFacts& facts) = 0;
   // The files and folders directly in a folder, in no promised order; hidden and system

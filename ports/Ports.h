@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 
+#include "ports/Background.h"
+#include "ports/ChangeNotices.h"
 #include "ports/Dialogs.h"
 #include "ports/FileSystem.h"
 #include "ports/IniFile.h"
@@ -21,6 +23,8 @@ struct Ports {
   Dialogs& dialogs;
   ProcessInfo& process;
   Timer& timer;
+  Background& background;
+  ChangeNotices& notices;
   // The owner of shell calls: the main window, created on first use. Installed by the
   // start-up code; until then shell calls have no owner.
   std::function<WindowHandle()> mainWindowOwner;

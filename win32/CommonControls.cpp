@@ -28,7 +28,7 @@ const Library& Loaded() {
     if (const auto init = Function<Init>(module, "InitCommonControlsEx", 0)) {
       INITCOMMONCONTROLSEX controls{};
       controls.dwSize = sizeof controls;
-      controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES;
+      controls.dwICC = ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES;
       init(&controls);
     }
     l.subclass = Function<decltype(l.subclass)>(module, "SetWindowSubclass", 410);

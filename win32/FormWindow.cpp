@@ -133,6 +133,7 @@ bool FormWindow::PreTranslate(MSG& msg) {
   const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   FormWindow* form = FromHandle(root);
   if (!form) return false;
+  if (msg.message == WM_KEYDOWN && form->Key(msg)) return true;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && !form->tabOrder_.empty() &&
       (GetKeyState(VK_CONTROL) & 0x8000) == 0 && (GetKeyState(VK_MENU) & 0x8000) == 0) {
     form->MoveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);

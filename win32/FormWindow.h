@@ -100,6 +100,9 @@ class FormWindow : public FormView {
   virtual HBRUSH LabelColours(HWND, HDC) { return nullptr; }
   virtual bool Command(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
   virtual LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+  // A key pressed in one of this window's controls, before the dialog manager sees it;
+  // true when taken.
+  virtual bool Key(const MSG&) { return false; }
   // After the controls were placed for a new DPI.
   virtual void Relayout() {}
 

@@ -126,6 +126,11 @@ bool MainView::Create() {
     BindButton(cmdBottom[i], model);
   }
 
+  const HWND cmdLibrary =
+      AddControl(WC_BUTTONA, form_.cmdLibrary.Caption(), WS_TABSTOP | BS_PUSHBUTTON, 0,
+                 ids::MainCmdLibrary, {2880, 2880 + kBelow, 1335, 375}, FontKind::Normal);
+  BindButton(cmdLibrary, form_.cmdLibrary);
+
   BindLabel(lblTop_, form_.lblTop);
   BindLabel(lblInfo_, form_.lblInfo);
   BindTextBox(txtFilename, form_.txtFilename);
@@ -138,8 +143,8 @@ bool MainView::Create() {
   BindComboBox(cboResolution, form_.cboResolution);
   WatchLeaving(cboSpeed, [this] { form_.cboSpeed.UserLeaving(); });
 
-  SetTabOrder({txtFilename, cboGame, cboMod, cmdBottom[0], cmdBottom[1], cmdBottom[2], cboSpeed,
-               cmdSelect, cboResolution});
+  SetTabOrder({txtFilename, cboGame, cboMod, cmdBottom[0], cmdBottom[1], cmdLibrary, cmdBottom[2],
+               cboSpeed, cmdSelect, cboResolution});
   SetKeyButtons(cmdBottom[2], cmdBottom[0]);
   FinishLayout(nullptr);
   LoadIcons();

@@ -312,6 +312,26 @@ std::uint32_t Win32FileSystem::Facts(const std::string& path, FileFacts& facts) 
   });
 }
 
+std::uint32_t Win32FileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  return WithPaths(path, [&](const wchar_t* p) {
+    if (copy_ && copyPath_ == p) CloseCopy();
+    const HANDLE file = CreateFileW(p, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+    std::uint32_t code = 0;
+    std::size_t done = 0;
+    while (code == 0 && done < bytes.size()) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD wrote = 0;
+      if (!::WriteFile(file, bytes.data() + done, want, &wrote, nullptr)) code = Outcome(FALSE);
+      done += wrote;
+    }
+    if (code == 0 && !FlushFileBuffers(file)) code = Outcome(FALSE);
+    CloseHandle(file);
+    return code;
+  });
+}
+
 std::uint32_t Win32FileSystem::ListFolder(const std::string& folder,
                                           std::vector<FolderEntry>& entries) {
   entries.clear();

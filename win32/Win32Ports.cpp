@@ -3,6 +3,6 @@
 namespace rd::win32 {
 
 Win32Platform::Win32Platform()
-    : ports{registry, ini, files, shell, dialogs, process, timer, {}} {}
+    : ports{registry, ini, files, shell, dialogs, process, timer, background, notices, {}} {}
 
 }  // namespace rd::win32

@@ -1,5 +1,7 @@
 #pragma once
 #include "ports/Ports.h"
+#include "win32/Win32Background.h"
+#include "win32/Win32ChangeNotices.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32IniFile.h"
@@ -23,6 +25,8 @@ struct Win32Platform {
   Win32Dialogs dialogs;
   Win32Process process;
   Win32Timer timer;
+  Win32Background background;
+  Win32ChangeNotices notices{background};
   Ports ports;
 };
 

@@ -1,6 +1,7 @@
 #include "win32/Win32Views.h"
 
 #include "win32/ConfigView.h"
+#include "win32/LibraryView.h"
 #include "win32/MainView.h"
 #include "win32/SplashView.h"
 
@@ -20,6 +21,16 @@ std::unique_ptr<FormView> Win32ViewFactory::CreateConfigView(ConfigWindow& form)
 
 std::unique_ptr<FormView> Win32ViewFactory::CreateSplashView(SplashWindow& form) {
   auto view = std::make_unique<SplashView>(counter_, instance_, form);
+  view->Create();
+  return view;
+}
+
+}  // namespace rd::win32
+
+namespace rd::win32 {
+
+std::unique_ptr<FormView> Win32ViewFactory::CreateLibraryView(library::LibraryWindow& form) {
+  auto view = std::make_unique<LibraryView>(counter_, instance_, form);
   view->Create();
   return view;
 }

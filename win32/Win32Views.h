@@ -14,6 +14,7 @@ class Win32ViewFactory final : public ViewFactory {
   std::unique_ptr<FormView> CreateMainView(MainWindow& form) override;
   std::unique_ptr<FormView> CreateConfigView(ConfigWindow& form) override;
   std::unique_ptr<FormView> CreateSplashView(SplashWindow& form) override;
+  std::unique_ptr<FormView> CreateLibraryView(library::LibraryWindow& form) override;
 
   int LiveWindows() const { return counter_.Live(); }
 

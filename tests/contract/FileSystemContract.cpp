@@ -126,6 +126,27 @@ TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
   }
 }
 
+// A write creates or replaces the whole file, a folder cannot be written over, and a
+// temporary file renamed over another replaces it: the cache's atomic save.
+TEST_F(FileSystemContract, WritesCreateOrReplaceWholeFiles) {
+  b->PutFolder(dir + "\\Folder");
+  const std::string target = dir + "\\cache.bin";
+  std::string bytes;
+  ASSERT_EQ(fs().WriteFile(target, std::string("long old content\0\xFF", 18)), 0u);
+  ASSERT_EQ(fs().ReadBytes(target, 0, 100, bytes), 0u);
+  EXPECT_EQ(bytes, std::string("long old content\0\xFF", 18));
+  EXPECT_EQ(fs().WriteFile(target, "new"), 0u);
+  EXPECT_EQ(fs().ReadBytes(target, 0, 100, bytes), 0u);
+  EXPECT_EQ(bytes, "new");
+  EXPECT_EQ(fs().WriteFile(target + ".tmp", ""), 0u);
+  EXPECT_EQ(fs().Move(target + ".tmp", target), 0u);
+  FileFacts facts;
+  EXPECT_EQ(fs().Facts(target, facts), 0u);
+  EXPECT_EQ(facts.size, 0u);
+  EXPECT_EQ(fs().WriteFile(dir + "\\No\\cache.bin", "x"), 3u);
+  EXPECT_EQ(fs().WriteFile(dir + "\\Folder", "x"), 5u);
+}
+
 // A listing names what a lookup would find, files with their facts, and nothing hidden.
 TEST_F(FileSystemContract, ListingsNameFilesWithTheirFactsAndFolders) {
   b->PutFile(dir + "\\Duel \xC3\xA9t\xC3\xA9.dm_68", "12345");

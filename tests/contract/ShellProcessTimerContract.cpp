@@ -1,4 +1,7 @@
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/contract/Binding.h"
 
@@ -44,6 +47,54 @@ TEST_F(ContractTest, TheUsersFoldersExistAndARunningProcessIsToldFromAnEndedOne)
   EXPECT_TRUE(process.ProcessAlive(b->OwnProcessId()));
   EXPECT_FALSE(process.ProcessAlive(0));
   EXPECT_FALSE(process.ProcessAlive(0xFFFFFFF0u));  // no such process
+}
+
+TEST_F(ContractTest, TheLocalDataFolderIsAnExistingFolder) {
+  const std::string folder = b->ports().process.LocalDataFolder();
+  ASSERT_GT(folder.size(), 3u);
+  EXPECT_NE(folder.back(), '\\');
+  std::vector<FolderEntry> entries;
+  EXPECT_EQ(b->ports().files.ListFolder(folder, entries), 0u) << folder;
+}
+
+// Steps handed back run on the window's thread, in the order handed; a stop waits for the
+// work to end and drops what it had not yet run; the jobs start again afterwards.
+TEST_F(ContractTest, BackgroundStepsRunOnTheWindowsThreadInOrder) {
+  const std::unique_ptr<Jobs> jobs = b->ports().background.NewJobs();
+  const std::thread::id window = std::this_thread::get_id();
+  std::vector<int> ran;
+  bool onWindow = true;
+  for (int w = 0; w < 2; ++w) {
+    jobs->Start([&, w](const Deliver& deliver, const std::atomic<bool>&) {
+      for (int i = 0; i < 3; ++i) {
+        deliver([&, w, i] {
+          onWindow = onWindow && std::this_thread::get_id() == window;
+          ran.push_back(w * 10 + i);
+        });
+      }
+    });
+  }
+  ASSERT_TRUE(b->PumpUntil([&] { return ran.size() == 6; }));
+  EXPECT_TRUE(onWindow);
+  std::vector<int> first, second;
+  for (int step : ran) (step < 10 ? first : second).push_back(step);
+  EXPECT_EQ(first, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(second, (std::vector<int>{10, 11, 12}));
+
+  std::atomic<bool> ended{false};
+  jobs->Start([&](const Deliver& deliver, const std::atomic<bool>& stop) {
+    while (!stop) std::this_thread::yield();
+    deliver([&] { ran.push_back(99); });
+    ended = true;
+  });
+  jobs->Stop();
+  EXPECT_TRUE(ended);
+  bool late = false;
+  jobs->Start([&](const Deliver& deliver, const std::atomic<bool>&) {
+    deliver([&] { late = true; });
+  });
+  ASSERT_TRUE(b->PumpUntil([&] { return late; }));
+  EXPECT_EQ(ran.size(), 6u) << "the step handed back after the stop was dropped";
 }
 
 TEST_F(ContractTest, TimersTickUntilStoppedEvenFromTheTickItself) {

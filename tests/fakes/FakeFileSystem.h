@@ -24,7 +24,8 @@ struct FileAttributes {
 // names compared without regard to case, * and ? in the last component of a lookup.
 class FakeFileSystem final : public FileSystem {
  public:
-  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove, ReadBytes, Facts, ListFolder };
+  enum class Op { FindFile, FindEntry, MakeFolder, Copy, Move, Remove, ReadBytes, Facts, ListFolder,
+                  WriteFile };
 
   FakeFileSystem() { AddDrive('C'); }
 
@@ -57,6 +58,17 @@ class FakeFileSystem final : public FileSystem {
     bytes.clear();
     if (auto code = Call(Op::ReadBytes, "read " + path, Existing(path, file))) return *code;
     if (offset < file->content.size()) bytes = file->content.substr(offset, count);
+    return 0;
+  }
+  std::uint32_t WriteFile(const std::string& path, const std::string& bytes) override {
+    const Parsed p = Parse(path, false);
+    if (auto code = Call(Op::WriteFile, "write " + path, p.code)) return *code;
+    const auto it = entries_.find(p.key);
+    if (it != entries_.end() && (it->second.folder || it->second.attributes.readOnly)) {
+      return winerr::AccessDenied;
+    }
+    entries_[p.key] = Entry{it != entries_.end() ? it->second.name : p.leaf, false, {}, bytes,
+                            ++clock_};
     return 0;
   }
   std::uint32_t Facts(const std::string& path, FileFacts& facts) override {

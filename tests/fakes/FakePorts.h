@@ -3,7 +3,9 @@
 #include <cctype>
 #include <cstring>
 #include <deque>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <map>
 #include <optional>
 #include <string>
@@ -121,6 +123,7 @@ class FakeProcess final : public ProcessInfo {
   std::string ExeBaseName() override { return exeBaseName; }
   ProgramVersion Version() override { return version; }
   NumberFormat Numbers() override { return numbers; }
+  std::string LocalDataFolder() override { return localDataFolder; }
   std::string ErrorText(std::uint32_t code) override {
     return "System error " + std::to_string(code) + ".";
   }
@@ -150,6 +153,7 @@ class FakeProcess final : public ProcessInfo {
   std::string commandLine;
   std::string exeFolder = "C:\\Program Files\\Replaydock";
   std::string exeBaseName = "Replaydock";
+  std::string localDataFolder = "C:\\Users\\Player\\AppData\\Local";
   ProgramVersion version{0, 6, 8};
   NumberFormat numbers;
   std::map<UserFolder, std::string> userFolders{
@@ -183,11 +187,137 @@ class FakeTimer final : public Timer {
   TimerId next_ = 1;
 };
 
+// Work off the window's thread, run only when the test says: Run does the work started so
+// far (on the test's thread), Deliver runs the steps it handed back.
+class FakeBackground final : public Background {
+ public:
+  class FakeJobs final : public Jobs {
+   public:
+    explicit FakeJobs(FakeBackground& owner) : owner_(owner) { owner_.jobs_.push_back(this); }
+    ~FakeJobs() override {
+      Stop();
+      owner_.jobs_.erase(std::find(owner_.jobs_.begin(), owner_.jobs_.end(), this));
+    }
+    void Start(Work work) override { work_.push_back(std::move(work)); ++owner_.started; }
+    void Stop() override {
+      ++owner_.stops;
+      // Work that never ran sees the stop at its first look.
+      std::atomic<bool> stop{true};
+      const rd::Deliver drop = [](std::function<void()>) {};
+      for (auto& work : std::exchange(work_, {})) work(drop, stop);
+      steps_.clear();
+    }
+
+    std::vector<Work> work_;
+    std::deque<std::function<void()>> steps_;
+
+   private:
+    FakeBackground& owner_;
+  };
+
+  std::unique_ptr<Jobs> NewJobs() override { return std::make_unique<FakeJobs>(*this); }
+
+  // Does every work started so far; stopAfter: the stop flag rises after that many steps.
+  void Run(int stopAfter = -1) {
+    for (FakeJobs* jobs : std::vector<FakeJobs*>(jobs_)) {
+      for (auto& work : std::exchange(jobs->work_, {})) {
+        std::atomic<bool> stop{stopAfter == 0};
+        int handed = 0;
+        const rd::Deliver deliver = [&, jobs](std::function<void()> step) {
+          jobs->steps_.push_back(std::move(step));
+          if (stopAfter >= 0 && ++handed >= stopAfter) stop = true;
+        };
+        work(deliver, stop);
+      }
+    }
+  }
+  // Runs the steps handed back, as the window's thread would.
+  void Deliver() {
+    for (bool any = true; any;) {
+      any = false;
+      for (FakeJobs* jobs : std::vector<FakeJobs*>(jobs_)) {
+        if (jobs->steps_.empty()) continue;
+        auto step = std::move(jobs->steps_.front());
+        jobs->steps_.pop_front();
+        step();
+        any = true;
+        break;  // a step may have destroyed jobs
+      }
+    }
+  }
+  // Until no work nor step is left: steps may start more work.
+  void Finish() {
+    for (bool any = true; any;) {
+      Run();
+      Deliver();
+      any = false;
+      for (FakeJobs* jobs : jobs_) any = any || !jobs->work_.empty() || !jobs->steps_.empty();
+    }
+  }
+
+  int started = 0;
+  int stops = 0;
+
+ private:
+  std::vector<FakeJobs*> jobs_;
+};
+
+// Watches that change when the test says so.
+class FakeChangeNotices final : public ChangeNotices {
+ public:
+  struct Watched {
+    std::string folder;
+    bool subfolders;
+    std::function<void()> changed;
+  };
+  class FakeWatch final : public Watch {
+   public:
+    FakeWatch(FakeChangeNotices& owner, int id) : owner_(owner), id_(id) {}
+    ~FakeWatch() override { owner_.watches.erase(id_); }
+
+   private:
+    FakeChangeNotices& owner_;
+    int id_;
+  };
+
+  std::unique_ptr<Watch> WatchFolder(const std::string& folder, bool subfolders,
+                                     std::function<void()> changed) override {
+    std::vector<FolderEntry> entries;
+    if (files && files->ListFolder(folder, entries) != 0) return nullptr;  // as Windows refuses
+    watches[++next_] = Watched{folder, subfolders, std::move(changed)};
+    return std::make_unique<FakeWatch>(*this, next_);
+  }
+
+  // Something changed in this folder: every watch that sees it is told.
+  void Changed(const std::string& folder) {
+    const std::string lower = util::ToLower(folder);
+    std::vector<std::function<void()>> told;
+    for (const auto& [id, w] : watches) {
+      const std::string watched = util::ToLower(w.folder);
+      const bool below = lower.rfind(watched + "\\", 0) == 0;
+      if (lower == watched || (w.subfolders && below)) told.push_back(w.changed);
+    }
+    for (auto& changed : told) changed();
+  }
+  std::vector<std::string> Folders() const {
+    std::vector<std::string> folders;
+    for (const auto& [id, w] : watches) folders.push_back(w.folder);
+    return folders;
+  }
+
+  std::map<int, Watched> watches;
+  FileSystem* files = nullptr;  // where folders must exist to be watched
+
+ private:
+  int next_ = 0;
+};
+
 // All fakes wired into one Ports, sharing one log of the effects in order.
 struct FakePlatform {
   FakePlatform() {
     registry.sharedLog = files.sharedLog = shell.sharedLog = &log;
     dialogs.sharedLog = process.sharedLog = &log;
+    notices.files = &files;
   }
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
@@ -200,7 +330,9 @@ struct FakePlatform {
   FakeProcess process;
   FakeTimer timer;
   std::vector<std::string> log;
-  Ports ports{registry, ini, files, shell, dialogs, process, timer, {}};
+  FakeBackground background;
+  FakeChangeNotices notices;
+  Ports ports{registry, ini, files, shell, dialogs, process, timer, background, notices, {}};
 };
 
 }  // namespace rd::fakes

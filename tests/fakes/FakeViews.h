@@ -7,6 +7,7 @@
 
 #include "config/ConfigWindow.h"
 #include "forms/Host.h"
+#include "library/LibraryWindow.h"
 
 namespace rd::fakes {
 
@@ -53,6 +54,14 @@ class FakeViewFactory final : public ViewFactory {
     return Make("splash", MainHandle + 2, nullptr);
   }
 
+  std::unique_ptr<FormView> CreateLibraryView(library::LibraryWindow& form) override {
+    return Make("library", MainHandle + 3, [this, &form] {
+      whileLibraryOpen ? whileLibraryOpen(form) : form.Close();
+    });
+  }
+
+  // What the user does while the library is open; without it, it is closed at once.
+  std::function<void(library::LibraryWindow&)> whileLibraryOpen;
   // What the user does while the configuration window is open; it should end with a
   // press of "&Done". Without one, "&Done" is pressed at once.
   std::function<void(ConfigWindow&)> whileConfigOpen;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
 #include "tests/e2e/Driver.h"
 #include "util/PathHelpers.h"
 #include "util/Text.h"
+#include "win32/DragOut.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Ports.h"
 
 // What the contract suites cannot ask of both sides: Windows' own command-line form, case
@@ -60,6 +63,32 @@ TEST(Win32Timer, TicksArriveWhileAMessageBoxIsOpen) {
   EXPECT_EQ(platform.dialogs.ShowMessage("Closes itself", title, rd::mb::OK), rd::answer::OK);
   platform.timer.Stop(id);
   EXPECT_GE(ticks, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The block a drag out offers is the shell's own file list: the shell reads back every path
+// as the program's code page spells it (UTF-8 in the program, whatever it is here).
+TEST(DragOut, TheFileListIsTheShellsOwn) {
+  const std::vector<std::string> paths = {"C:\\Demos\\final.dm_68",
+                                          "D:\\\xE5\xA4\xA7\xE4\xBC\x9A\\duel \xC3\xA9t\xC3\xA9.dem"};
+  const HGLOBAL block = rd::win32::FileListBlock(paths);
+  ASSERT_NE(block, nullptr);
+  using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT);
+  const auto query = rd::win32::SystemFunction<QueryFn>("shell32.dll", "DragQueryFileW");
+  ASSERT_NE(query, nullptr);
+  const auto drop = static_cast<HDROP>(block);
+  ASSERT_EQ(query(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  for (UINT i = 0; i < 2; ++i) {
+    wchar_t name[MAX_PATH] = {};
+    const UINT n = query(drop, i, name, MAX_PATH);
+    char narrow[MAX_PATH * 3] = {};
+    WideCharToMultiByte(CP_ACP, 0, name, static_cast<int>(n), narrow, sizeof narrow, nullptr, nullptr);
+    EXPECT_EQ(std::string(narrow), paths[i]);
+  }
+  GlobalFree(block);
 }
 
 }  // namespace

@@ -18,18 +18,24 @@ class FakeBinding final : public Binding {
     fp_.process.commandLine = "\"C:\\Demos\\a demo.dem\"";
     fp_.shell.result = 2;
     for (const auto& [which, path] : fp_.process.userFolders) fp_.files.AddFolder(path);
+    fp_.files.AddFolder(fp_.process.localDataFolder);
   }
   Ports& ports() override { return fp_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {
     fp_.files.AddFile(path, content, a);
+    fp_.notices.Changed(path.substr(0, path.rfind('\\')));
   }
   void PutFolder(const std::string& path, EntryAttributes a) override {
     fp_.files.AddFolder(path, a);
+    fp_.notices.Changed(path.substr(0, path.rfind('\\')));
   }
   std::string MissingDrive() override { return "Q:"; }
   std::uint32_t OwnProcessId() override { return fp_.process.alive.front(); }
   bool PumpUntil(const std::function<bool()>& done) override {
-    for (int i = 0; i < 1000 && !done(); ++i) fp_.timer.TickAll();
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      fp_.timer.TickAll();
+      fp_.background.Finish();
+    }
     return done();
   }
 

@@ -1,3 +1,5 @@
+#include <fstream>
+#include <iterator>
 #include <tuple>
 
 #include "config/ConfigWindow.h"
@@ -88,6 +90,55 @@ TEST(Startup, TicksAndTheMailLinkDuringTheFirstRunNeitherRepeatNorEndTheHandOver
   EXPECT_TRUE(looks == 4 && std::count(fp.log.begin(), fp.log.end(), "create main") == 1);
   EXPECT_EQ(fp.shell.calls.at(0).owner, fakes::FakeViewFactory::MainHandle);
   EXPECT_EQ(Texts(fp.log.end() - 2, fp.log.end()), (Texts{"show main", "close splash"}));
+}
+
+std::string CorpusBytes(const char* name) {
+  std::ifstream in(std::string(RD_CORPUS) + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The library opens modally over the main window from its button and finds the demos of the
+// file box's folder. Enter takes a demo as the open dialog would (long form, game, mod, line)
+// and closes the library; Ctrl+Enter plays one at once, as Play does.
+TEST(Startup, TheLibraryHandsItsDemoToTheMainWindowOrPlaysIt) {
+  for (const bool play : {false, true}) {
+    SCOPED_TRACE(play);
+    Program r;
+    fakes::FakePlatform& fp = r.fp;
+    Application& app = r.app;
+    Store(fp, catalogue::AlreadyRunValue, "Yes");
+    Store(fp, "Q3APath", "C:\\Q3\\quake3.exe");
+    fp.files.AddFile("C:\\Q3\\quake3.exe");
+    fp.files.AddFolder("C:\\Q3\\baseq3\\Demos");
+    fp.files.AddFile("C:\\Demos\\Final Match.dm_68", "not a demo");
+    fp.files.AddFile("C:\\Demos\\WCG Final\\Duel 3.dm_66", CorpusBytes("real-02.dm_66"));
+    fp.process.commandLine = "C:\\Demos\\Final Match.dm_68";
+    r.views.whileLibraryOpen = [&](library::LibraryWindow& library) {
+      fp.background.Finish();
+      ASSERT_EQ(library.RowCount(), 2);
+      const int duel = library.CellText(0, 0) == "Duel 3.dm_66" ? 0 : 1;
+      play ? library.PlayRow(duel) : library.Activate(duel);
+    };
+    app.Main();
+    fp.timer.TickAll();
+    MainWindow& main = app.MainForm();
+    main.cmdLibrary.UserClicked();
+    EXPECT_NE(std::find(fp.log.begin(), fp.log.end(), "modal library"), fp.log.end());
+    // The long form as the open dialog's choice gets it: each name as GetLongPath gives it.
+    EXPECT_EQ(main.txtFilename.Text(), "C:\\Demos\\Wcg Final\\Duel 3.dm_66");
+    EXPECT_EQ(main.cboGame.Text() + "|" + main.cboMod.Text(), std::string(kQ3) + "|osp");
+    EXPECT_EQ(main.lblDemo.Caption().rfind("Map: pro-q3tourney4", 0), 0u) << main.lblDemo.Caption();
+    EXPECT_FALSE(app.LibraryIfOpen()) << "gone once its window closed";
+    if (play) {
+      ASSERT_EQ(fp.shell.calls.size(), 1u);
+      EXPECT_EQ(fp.shell.calls[0].file, "C:\\Q3\\quake3.exe");
+      EXPECT_EQ(fp.shell.calls[0].parameters, " +set fs_game osp +demo replaydock");
+      EXPECT_EQ(fp.process.exitCount, 1);
+    } else {
+      EXPECT_EQ(std::count(fp.log.begin(), fp.log.end(), "close library"), 1);
+      EXPECT_TRUE(fp.shell.calls.empty() && fp.process.exitCount == 0);
+    }
+  }
 }
 
 }  // namespace

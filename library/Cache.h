@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "library/LibraryDemo.h"
+#include "ports/Ports.h"
+
+// What the library read before, kept in one file so that the next opening shows it at once.
+namespace rd::library {
+
+enum class CacheStatus { Loaded, Missing, Foreign, Truncated, Corrupt, Newer };
+
+// The bytes of a cache holding these demos.
+std::string CacheBytes(const std::vector<Demo>& demos);
+std::string CacheBytes(const std::vector<const Demo*>& demos);
+// The demos of a cache's bytes; anything but Loaded leaves demos empty.
+CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos);
+
+// The cache file in the user's local application data folder; "" when there is none.
+std::string CachePath(Ports& ports);
+CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<Demo>& demos);
+// Writes a temporary file beside it, then renames it over the cache, so that a reader never
+// meets half a cache; answers 0 or Windows' code.
+std::uint32_t SaveCache(FileSystem& files, const std::string& path, const std::vector<Demo>& demos);
+std::uint32_t SaveCacheBytes(FileSystem& files, const std::string& path, const std::string& bytes);
+
+}  // namespace rd::library

@@ -1,0 +1,412 @@
+#include "library/LibraryWindow.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <utility>
+
+#include "catalogue/GameCatalogue.h"
+#include "config/ConfigWindow.h"
+#include "library/Cache.h"
+#include "settings/SettingsStore.h"
+#include "util/PathHelpers.h"
+#include "util/Text.h"
+
+namespace rd::library {
+namespace {
+
+constexpr std::string_view kPlaceValue = "LibraryWindow";    // "left,top,width,height"
+constexpr std::string_view kColumnsValue = "LibraryColumns";  // ten widths
+constexpr std::string_view kSortValue = "LibrarySort";        // "column,descending"
+constexpr std::string_view kFoldersValue = "LibraryFolders";  // "|"-separated; "<" top only
+constexpr auto kStepSpell = std::chrono::milliseconds(200);  // between steps of a scan
+constexpr int kReaders = 2;
+
+std::string ReadText(Ports& ports, std::string_view name) {
+  SettingValue value;
+  SettingsStore::ReadValue(ports, std::string(catalogue::SettingsRoot),
+                           std::string(catalogue::SettingsKey), std::string(name), "S",
+                           SettingValue(std::string_view("")), value);
+  return value.TextForm(ports.process.Numbers());
+}
+
+void WriteText(Ports& ports, std::string_view name, const std::string& text) {
+  SettingsStore::WriteValue(ports, std::string(catalogue::SettingsRoot),
+                            std::string(catalogue::SettingsKey), std::string(name), "S",
+                            SettingValue(text));
+}
+
+std::vector<int> Numbers(const std::string& text) {
+  std::vector<int> numbers;
+  std::size_t at = 0;
+  while (at <= text.size() && !text.empty()) {
+    const std::size_t end = std::min(text.find(',', at), text.size());
+    numbers.push_back(std::atoi(text.substr(at, end - at).c_str()));
+    at = end + 1;
+  }
+  return numbers;
+}
+
+bool Absolute(const std::string& path) {
+  return path.size() > 2 && ((path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0);
+}
+
+}  // namespace
+
+LibraryWindow::LibraryWindow(Ports& ports, AppHost& host, LibraryOwner& owner)
+    : ports_(ports),
+      host_(host),
+      owner_(owner),
+      rows_([&ports](const std::string& text) { return ports.process.ChangeCase(text, false); },
+            ports.process.Numbers().thousands) {
+  txtSearch.Change = [this] {
+    rows_.SetQuery(txtSearch.Text());
+    Refreshed();
+  };
+}
+
+LibraryWindow::~LibraryWindow() {
+  watches_.clear();
+  jobs_.reset();
+}
+
+void LibraryWindow::Form_Load() {
+  LoadLayout();
+  cachePath_ = CachePath(ports_);
+  std::vector<Demo> cached;
+  if (LoadCache(ports_.files, cachePath_, cached) == CacheStatus::Loaded) {
+    for (Demo& demo : cached) rows_.Put(std::move(demo));
+  }
+  Refreshed();
+  StartScan();
+}
+
+void LibraryWindow::Form_Unload() {
+  watches_.clear();
+  if (jobs_) jobs_->Stop();
+  scanning_ = false;
+  SaveLayout();
+}
+
+void LibraryWindow::Rescan() { StartScan(); }
+
+std::vector<Root> LibraryWindow::UserRoots() {
+  std::vector<Root> roots;
+  const std::string text = ReadText(ports_, kFoldersValue);
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find('|', at), text.size());
+    std::string folder = text.substr(at, end - at);
+    const bool top = !folder.empty() && folder[0] == '<';
+    if (top) folder.erase(0, 1);
+    if (!folder.empty()) roots.push_back({folder, !top});
+    at = end + 1;
+  }
+  return roots;
+}
+
+std::vector<Root> LibraryWindow::Roots() {
+  std::vector<Root> roots;
+  std::vector<FolderEntry> entries;
+  for (const catalogue::Game& game : catalogue::Games()) {
+    const std::string program = ReadGameLocation(ports_, host_, game);
+    const std::string folder = PathHelpers::GetParentFolder(program);
+    if (folder.empty() || ports_.files.ListFolder(folder, entries) != 0) continue;
+    // Half-Life plays demos from a mod folder's top level; the others look in demos
+    // folders, subfolders included.
+    if (!game.demoFolderIsMod) roots.push_back({folder + std::string(game.demoFolder), true});
+    for (const FolderEntry& entry : entries) {
+      if (!entry.folder || entry.link) continue;
+      if (game.demoFolderIsMod) {
+        roots.push_back({folder + "\\" + entry.name, false});
+      } else {
+        roots.push_back({folder + "\\" + entry.name + "\\demos", true});
+      }
+    }
+  }
+  const std::string current = owner_.CurrentDemo();
+  if (Absolute(current)) roots.push_back({std::string(FolderOf(current)), true});
+  for (Root& root : UserRoots()) roots.push_back(std::move(root));
+  return roots;
+}
+
+void LibraryWindow::StartScan() {
+  if (closed_) return;
+  if (!jobs_) jobs_ = ports_.background.NewJobs();
+  jobs_->Stop();
+  scanning_ = true;
+  rescanWanted_ = false;
+  reading_ = toRead_ = 0;
+  Status();
+  std::vector<Root> roots = Roots();
+  // Watched before the scan, so that nothing written meanwhile is missed.
+  WatchRoots(roots);
+  FileSystem* files = &ports_.files;
+  jobs_->Start([this, files, roots = std::move(roots)](const Deliver& deliver,
+                                                       const std::atomic<bool>& stop) {
+    std::vector<Found> found = FindDemos(*files, roots, stop);
+    if (stop) return;
+    deliver([this, found = std::move(found)]() mutable { Listed(std::move(found)); });
+  });
+}
+
+void LibraryWindow::Listed(std::vector<Found> found) {
+  std::vector<Found> fresh;
+  std::vector<std::string> paths;
+  paths.reserve(found.size());
+  for (Found& file : found) {
+    const Demo* known = rows_.Find(file.path);
+    if (!known || known->size != file.facts.size || known->writeTime != file.facts.writeTime ||
+        known->path != file.path) {
+      fresh.push_back(file);
+    }
+    paths.push_back(std::move(file.path));
+  }
+  const int before = rows_.Total();
+  rows_.KeepOnly(paths);
+  const bool removed = rows_.Total() != before;
+  if (fresh.empty()) {
+    ScanEnded(removed);
+    return;
+  }
+  toRead_ = static_cast<int>(fresh.size());
+  Refreshed();
+  // Two readers: while one waits for the disk, the other reads what came in.
+  std::vector<Found> shares[kReaders];
+  for (std::size_t i = 0; i < fresh.size(); ++i) shares[i % kReaders].push_back(std::move(fresh[i]));
+  readers_ = 0;
+  FileSystem* files = &ports_.files;
+  for (std::vector<Found>& share : shares) {
+    if (share.empty()) continue;
+    ++readers_;
+    jobs_->Start([this, files, share = std::move(share)](const Deliver& deliver,
+                                                         const std::atomic<bool>& stop) {
+      std::vector<Demo> batch;
+      auto last = std::chrono::steady_clock::now();
+      const auto hand = [&](bool end) {
+        deliver([this, batch = std::exchange(batch, {}), end]() mutable {
+          reading_ += static_cast<int>(batch.size());
+          for (Demo& demo : batch) rows_.Put(std::move(demo));
+          if (end && --readers_ == 0) {
+            ScanEnded(true);
+          } else {
+            Refreshed();
+          }
+        });
+      };
+      for (const Found& file : share) {
+        if (stop) return;
+        batch.push_back(Describe(*files, file.path, file.facts));
+        // A step per spell rather than per demo: each redraws the list.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last >= kStepSpell) {
+          last = now;
+          hand(false);
+        }
+      }
+      if (!stop) hand(true);
+    });
+  }
+}
+
+void LibraryWindow::ScanEnded(bool changed) {
+  scanning_ = false;
+  if (changed) SaveCacheBytes(ports_.files, cachePath_, CacheBytes(rows_.AllDemos()));
+  Refreshed();
+  if (rescanWanted_) StartScan();
+}
+
+void LibraryWindow::WatchRoots(const std::vector<Root>& roots) {
+  for (const Root& root : roots) {
+    std::string key = util::ToLower(root.folder) + (root.subfolders ? "*" : "");
+    if (watches_.count(key)) continue;
+    if (auto watch = ports_.notices.WatchFolder(root.folder, root.subfolders, [this] { Changed(); })) {
+      watches_[std::move(key)] = std::move(watch);
+    }
+  }
+}
+
+void LibraryWindow::Changed() {
+  if (closed_) return;
+  if (scanning_) {
+    rescanWanted_ = true;
+  } else {
+    StartScan();
+  }
+}
+
+void LibraryWindow::Refreshed() {
+  rows_.Refresh();
+  Status();
+  if (OnRowsChanged) OnRowsChanged();
+  ShowSelected();
+}
+
+void LibraryWindow::Status() {
+  const std::string& sep = rows_.Thousands();
+  if (scanning_ && toRead_ > 0) {
+    lblStatus.SetCaption("Reading " + Grouped(static_cast<std::uint64_t>(reading_), sep) + " of " +
+                         Grouped(static_cast<std::uint64_t>(toRead_), sep) + " demos...");
+  } else if (scanning_ && rows_.Total() == 0) {
+    lblStatus.SetCaption("Looking for demos...");
+  } else {
+    const std::string total = Grouped(static_cast<std::uint64_t>(rows_.Total()), sep);
+    const std::string word = rows_.Total() == 1 ? " demo" : " demos";
+    lblStatus.SetCaption(rows_.Shown() == rows_.Total()
+                             ? total + word
+                             : Grouped(static_cast<std::uint64_t>(rows_.Shown()), sep) + " of " +
+                                   total + word);
+  }
+}
+
+std::string LibraryWindow::CellText(int row, int column) const {
+  if (row < 0 || row >= rows_.Shown() || column < 0 || column >= kColumns) return {};
+  return Cell(rows_.At(row), static_cast<Column>(column), rows_.Thousands());
+}
+
+bool LibraryWindow::Greyed(int row) const {
+  return row >= 0 && row < rows_.Shown() && !rows_.At(row).read;
+}
+
+std::string LibraryWindow::PathOf(int row) const {
+  return row >= 0 && row < rows_.Shown() ? rows_.At(row).path : std::string();
+}
+
+void LibraryWindow::HeaderClicked(int column) {
+  if (column < 0 || column >= kColumns) return;
+  const auto chosen = static_cast<Column>(column);
+  rows_.SetOrder(chosen, rows_.OrderColumn() == chosen ? !rows_.Descending() : false);
+  Refreshed();
+}
+
+void LibraryWindow::SelectRow(int row) {
+  selectedPath_ = PathOf(row);
+  ShowSelected();
+}
+
+int LibraryWindow::SelectedRow() const {
+  return selectedPath_.empty() ? -1 : rows_.RowOf(selectedPath_);
+}
+
+int LibraryWindow::FindPrefix(const std::string& prefix, int start, bool wrap) const {
+  const int count = rows_.Shown();
+  if (count == 0 || prefix.empty()) return -1;
+  const std::string folded = ports_.process.ChangeCase(prefix, false);
+  start = std::clamp(start, 0, count - 1);
+  for (int step = 0; step < count; ++step) {
+    const int row = start + step;
+    if (row >= count && !wrap) break;
+    const std::string name(NameOf(rows_.At(row % count).path));
+    if (ports_.process.ChangeCase(name.substr(0, prefix.size() * 2), false).rfind(folded, 0) == 0) {
+      return row % count;
+    }
+  }
+  return -1;
+}
+
+void LibraryWindow::ShowSelected() {
+  const int row = SelectedRow();
+  std::optional<Picture> picture;
+  if (row < 0) {
+    lblLine.SetCaption({});
+    lblPlayers.SetCaption({});
+  } else {
+    const Demo& demo = rows_.At(row);
+    lblLine.SetCaption(std::string(NameOf(demo.path)) + "\n" + demo.line);
+    std::string players;
+    for (const std::string& player : demo.roster) {
+      if (!players.empty()) players += '\n';
+      players += player;
+    }
+    lblPlayers.SetCaption(players);
+    if (PictureOf) picture = PictureOf(demo);
+  }
+  const bool changed = picture.has_value() != picture_.has_value() || picture.has_value();
+  picture_ = std::move(picture);
+  if (changed && OnPictureChanged) OnPictureChanged();
+}
+
+void LibraryWindow::Activate(int row) {
+  const std::string path = PathOf(row);
+  if (path.empty()) return;
+  owner_.TakeDemo(path);
+  Close();
+}
+
+void LibraryWindow::PlayRow(int row) {
+  const std::string path = PathOf(row);
+  if (path.empty()) return;
+  if (jobs_) jobs_->Stop();  // nothing may touch the files while the demo is staged
+  scanning_ = false;
+  SaveLayout();
+  owner_.PlayDemo(path);
+}
+
+void LibraryWindow::OpenFolder(int row) {
+  const std::string path = PathOf(row);
+  if (path.empty()) return;
+  ports_.shell.Execute(ports_.mainWindowOwner ? ports_.mainWindowOwner() : 0, "open",
+                       "explorer.exe", "/select,\"" + path + "\"", "", showcmd::Show);
+}
+
+void LibraryWindow::Close() {
+  if (closed_) return;
+  closed_ = true;
+  owner_.CloseLibrary();
+}
+
+void LibraryWindow::Form_DropFiles(const std::vector<std::string>& paths) {
+  std::string text = ReadText(ports_, kFoldersValue);
+  bool added = false;
+  std::vector<FolderEntry> entries;
+  for (const std::string& path : paths) {
+    if (ports_.files.ListFolder(path, entries) != 0) continue;  // folders only
+    bool known = false;
+    for (const Root& root : UserRoots()) known = known || util::EqualsNoCase(root.folder, path);
+    if (known) continue;
+    if (!text.empty()) text += '|';
+    text += path;
+    WriteText(ports_, kFoldersValue, text);
+    added = true;
+  }
+  if (added) StartScan();
+}
+
+void LibraryWindow::LoadLayout() {
+  const std::vector<int> place = Numbers(ReadText(ports_, kPlaceValue));
+  if (place.size() == 4 && place[2] > 0 && place[3] > 0) {
+    layout.left = place[0];
+    layout.top = place[1];
+    layout.width = place[2];
+    layout.height = place[3];
+  }
+  const std::vector<int> widths = Numbers(ReadText(ports_, kColumnsValue));
+  if (widths.size() == kColumns) {
+    for (int c = 0; c < kColumns; ++c) {
+      layout.widths[static_cast<std::size_t>(c)] = std::clamp(widths[static_cast<std::size_t>(c)], 0, 4000);
+    }
+  }
+  const std::vector<int> sort = Numbers(ReadText(ports_, kSortValue));
+  if (sort.size() == 2 && sort[0] >= 0 && sort[0] < kColumns) {
+    rows_.SetOrder(static_cast<Column>(sort[0]), sort[1] != 0);
+  }
+}
+
+void LibraryWindow::SaveLayout() {
+  if (layout.width > 0 && layout.height > 0) {
+    WriteText(ports_, kPlaceValue,
+              std::to_string(layout.left) + "," + std::to_string(layout.top) + "," +
+                  std::to_string(layout.width) + "," + std::to_string(layout.height));
+  }
+  std::string widths;
+  for (int width : layout.widths) {
+    if (!widths.empty()) widths += ',';
+    widths += std::to_string(width);
+  }
+  if (layout.widths[0] > 0) WriteText(ports_, kColumnsValue, widths);
+  WriteText(ports_, kSortValue,
+            std::to_string(SortColumn()) + "," + (SortDescending() ? "1" : "0"));
+}
+
+}  // namespace rd::library

@@ -1,0 +1,132 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "forms/Controls.h"
+#include "forms/Host.h"
+#include "library/Rows.h"
+#include "library/Scan.h"
+#include "ports/Ports.h"
+
+namespace rd::library {
+
+// What the library asks of the window that opened it.
+class LibraryOwner {
+ public:
+  virtual ~LibraryOwner() = default;
+  // The demo into the file box, exactly as if chosen in the open dialog.
+  virtual void TakeDemo(const std::string& path) = 0;
+  // The demo into the file box, then played at once as the Play button plays.
+  virtual void PlayDemo(const std::string& path) = 0;
+  // What the file box names now.
+  virtual std::string CurrentDemo() = 0;
+  virtual void CloseLibrary() = 0;
+};
+
+// A picture for the pane, top row first, four bytes (red, green, blue, alpha) a pixel.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgba;
+};
+
+// The library window: every demo found in the games' demo folders, the file box's folder
+// and the folders the user added, described, searchable and played with one key.
+class LibraryWindow {
+ public:
+  LibraryWindow(Ports& ports, AppHost& host, LibraryOwner& owner);
+  ~LibraryWindow();
+  LibraryWindow(const LibraryWindow&) = delete;
+  LibraryWindow& operator=(const LibraryWindow&) = delete;
+
+  static constexpr const char* Caption = "Replaydock Library";
+  static constexpr const char* SearchCue = "Search map, mod, player or name";
+  static constexpr const char* NoPicture = "No picture of this map";
+
+  forms::TextBox txtSearch;
+  forms::Label lblStatus;   // the progress line, then the count
+  forms::Label lblLine;     // the selected demo's whole line of facts
+  forms::Label lblPlayers;  // and every player in it
+
+  // The cache at once, then a scan of every folder on a worker.
+  void Form_Load();
+  // Stops the scan and stores the layout.
+  void Form_Unload();
+  void Rescan();  // F5
+  // Folders dropped on the window are added to the library, with their subfolders.
+  void Form_DropFiles(const std::vector<std::string>& paths);
+
+  // The list, row by row as shown.
+  int RowCount() const { return rows_.Shown(); }
+  std::string CellText(int row, int column) const;
+  bool Greyed(int row) const;  // could not be read
+  std::string PathOf(int row) const;
+  void HeaderClicked(int column);  // a second click on the same column reverses
+  int SortColumn() const { return static_cast<int>(rows_.OrderColumn()); }
+  bool SortDescending() const { return rows_.Descending(); }
+  void SelectRow(int row);  // -1: none
+  int SelectedRow() const;
+  // The first row from start on (wrapping round when asked) whose name begins with prefix.
+  int FindPrefix(const std::string& prefix, int start, bool wrap) const;
+
+  void Activate(int row);    // Enter, double-click, "Show in the main window"
+  void PlayRow(int row);     // Ctrl+Enter, "Play"
+  void OpenFolder(int row);  // Explorer with the file selected
+  void Close();              // Esc
+
+  // The view: the rows were rebuilt (count, order or contents); SelectedRow is current.
+  std::function<void()> OnRowsChanged;
+
+  // The pane's picture: none until a provider of map pictures is plugged in here.
+  std::function<std::optional<Picture>(const Demo& demo)> PictureOf;
+  const std::optional<Picture>& CurrentPicture() const { return picture_; }
+  std::function<void()> OnPictureChanged;
+
+  // Where the window was and how its columns were (pixels at 96 DPI; 0: not known).
+  struct Layout {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::array<int, kColumns> widths{};
+  };
+  Layout layout;
+
+  const std::string& CacheFile() const { return cachePath_; }
+  std::vector<Root> Roots();
+
+ private:
+  void StartScan();
+  // The listing is in: forgets what is gone, reads what is new or changed.
+  void Listed(std::vector<Found> found);
+  void ScanEnded(bool changed);
+  // Each root watched once; a change rescans (after the scan under way, if any).
+  void WatchRoots(const std::vector<Root>& roots);
+  void Changed();
+  void Refreshed();
+  void ShowSelected();
+  void Status();
+  void SaveLayout();
+  void LoadLayout();
+  std::vector<Root> UserRoots();
+
+  Ports& ports_;
+  AppHost& host_;
+  LibraryOwner& owner_;
+  Rows rows_;
+  std::unique_ptr<Jobs> jobs_;
+  std::map<std::string, std::unique_ptr<Watch>> watches_;  // lower-case folder -> its watch
+  bool rescanWanted_ = false;
+  std::string cachePath_;
+  std::string selectedPath_;
+  std::optional<Picture> picture_;
+  bool scanning_ = false;
+  int reading_ = 0, toRead_ = 0;
+  int readers_ = 0;  // reading workers not yet ended
+  bool closed_ = false;
+};
+
+}  // namespace rd::library

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "catalogue/GameCatalogue.h"
+#include "library/Cache.h"
+#include "library/LibraryWindow.h"
+#include "tests/fakes/FakePorts.h"
+
+namespace rd::library {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+std::string Corpus(const char* name) {
+  std::ifstream in(std::string(RD_CORPUS) + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Owner final : LibraryOwner {
+  void TakeDemo(const std::string& path) override { log.push_back("take " + path); }
+  void PlayDemo(const std::string& path) override { log.push_back("play " + path); }
+  std::string CurrentDemo() override { return current; }
+  void CloseLibrary() override { log.push_back("close"); }
+  std::string current;
+  Texts log;
+};
+
+struct NoHost final : AppHost {
+  void ShowMain() override {}
+  void HideMain() override {}
+  void EndProgram() override {}
+  void ShowConfigModal() override {}
+  void CloseConfig() override {}
+  void HandOver() override {}
+};
+
+// A computer with Quake 3 (a demo in baseq3's and one in a mod's demos folder), Half-Life
+// (a demo at a mod's top level, one below it that the game does not see) and a folder of
+// the file box's demo.
+struct Library : ::testing::Test {
+  Library() {
+    fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey), "Q3APath",
+                        "C:\\Q3\\quake3.exe");
+    fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey),
+                        "HLPath", "C:\\HL\\hl.exe");
+    fp.files.AddFile("C:\\Q3\\quake3.exe");
+    fp.files.AddFile("C:\\Q3\\baseq3\\Demos\\team.dm_68", Corpus("real-04.dm_68"));
+    fp.files.AddFile("C:\\Q3\\osp\\demos\\wcg\\duel.dm_66", Corpus("real-02.dm_66"));
+    fp.files.AddFile("C:\\HL\\hl.exe");
+    fp.files.AddFile("C:\\HL\\cstrike\\weapon.dem", Corpus("real-03.dem"));
+    fp.files.AddFile("C:\\HL\\cstrike\\old\\unseen.dem", Corpus("real-01.dem"));
+    fp.files.AddFile("C:\\Mine\\broken.dm_68", "too short");
+    fp.files.AddFile("C:\\Mine\\sub\\c1a0.dem", Corpus("real-01.dem"));
+    fp.files.AddFolder("C:\\Users\\Player\\AppData\\Local");
+    owner.current = "C:\\Mine\\something.dm_68";
+  }
+  std::unique_ptr<LibraryWindow> Open() {
+    auto window = std::make_unique<LibraryWindow>(fp.ports, host, owner);
+    window->Form_Load();
+    return window;
+  }
+  static Texts Column(const LibraryWindow& w, library::Column c) {
+    Texts cells;
+    for (int row = 0; row < w.RowCount(); ++row) cells.push_back(w.CellText(row, static_cast<int>(c)));
+    return cells;
+  }
+
+  fakes::FakePlatform fp;
+  NoHost host;
+  Owner owner;
+};
+
+// The scan runs off the window's thread: nothing until the worker ran, then every demo of
+// the folders (the game's own rules for where demos are), described, with a progress line;
+// an unreadable demo says why in Map, greyed. The cache it leaves makes the next opening
+// show the whole library before any scan, and that scan reads nothing again.
+TEST_F(Library, ScansOffTheThreadThenOpensFromTheCache) {
+  auto first = Open();
+  EXPECT_EQ(first->RowCount(), 0);
+  EXPECT_EQ(first->lblStatus.Caption(), "Looking for demos...");
+  fp.background.Run();
+  EXPECT_EQ(first->RowCount(), 0) << "nothing before the window's thread takes it";
+  fp.background.Finish();
+  EXPECT_EQ(Column(*first, Column::Name),
+            (Texts{"broken.dm_68", "c1a0.dem", "duel.dm_66", "team.dm_68", "weapon.dem"}));
+  EXPECT_EQ(Column(*first, Column::Map),
+            (Texts{first->CellText(0, 2), "c1a0", "pro-q3tourney4", "Q3DM7", "crossfire"}));
+  EXPECT_FALSE(first->CellText(0, 2).empty());
+  EXPECT_TRUE(first->Greyed(0));
+  EXPECT_FALSE(first->Greyed(1));
+  EXPECT_EQ(Column(*first, Column::Game), (Texts{"", "Half-Life", "Quake 3 Arena",
+                                                 "Quake 3 Arena", "Half-Life"}));
+  EXPECT_EQ(Column(*first, Column::Mod), (Texts{"", "valve", "osp", "", "cstrike"}));
+  EXPECT_EQ(first->lblStatus.Caption(), "5 demos");
+  first->Form_Unload();
+  first.reset();
+
+  fp.files.AddFile("C:\\Mine\\new.dem", Corpus("real-01.dem"));
+  fp.files.Remove("C:\\Mine\\sub\\c1a0.dem");
+  auto second = Open();
+  EXPECT_EQ(second->RowCount(), 5) << "from the cache, before any scan";
+  const std::size_t readsBefore = fp.files.Calls().size();
+  fp.background.Finish();
+  Texts read;
+  for (std::size_t i = readsBefore; i < fp.files.Calls().size(); ++i) {
+    const std::string& call = fp.files.Calls()[i];
+    if (call.rfind("read ", 0) == 0 && (read.empty() || read.back() != call)) read.push_back(call);
+  }
+  EXPECT_EQ(read, (Texts{"read C:\\Mine\\new.dem"})) << "only the new demo is read";
+  EXPECT_EQ(Column(*second, Column::Name),
+            (Texts{"broken.dm_68", "duel.dm_66", "new.dem", "team.dm_68", "weapon.dem"}));
+}
+
+// A damaged cache is rebuilt by the scan, never trusted.
+TEST_F(Library, ADamagedCacheIsReadAgain) {
+  const std::string cache = "C:\\Users\\Player\\AppData\\Local\\Replaydock\\Library.cache";
+  fp.files.AddFile(cache, "Replaydock library\n\x01\x00\x00\x00garbage");
+  auto window = Open();
+  EXPECT_EQ(window->RowCount(), 0);
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 5);
+  std::vector<Demo> cached;
+  EXPECT_EQ(LoadCache(fp.files, cache, cached), CacheStatus::Loaded);
+  EXPECT_EQ(cached.size(), 5u);
+}
+
+// Closing stops the scan at once: what the worker had not handed over never arrives, and
+// no cache is written from half a scan.
+TEST_F(Library, ClosingStopsTheScan) {
+  auto window = Open();
+  fp.background.Run(/*stopAfter=*/1);
+  fp.background.Deliver();
+  EXPECT_EQ(window->RowCount(), 0);
+  EXPECT_FALSE(fp.files.Content("C:\\Users\\Player\\AppData\\Local\\Replaydock\\Library.cache"));
+  auto again = Open();
+  fp.background.Run();
+  again->Form_Unload();
+  fp.background.Deliver();
+  EXPECT_EQ(again->RowCount(), 0) << "steps handed back before the close are dropped";
+}
+
+// The search narrows as typed; a header click sorts, a second reverses; the pane shows the
+// selected demo, kept across a new order; Enter takes the demo and closes, Ctrl+Enter plays
+// it; the folder opens with the file selected; the layout is kept for the next opening.
+TEST_F(Library, SearchSortSelectAndHandOver) {
+  auto window = Open();
+  fp.background.Finish();
+  window->txtSearch.UserEdited("HALF");
+  EXPECT_EQ(Column(*window, Column::Name), (Texts{"c1a0.dem", "weapon.dem"}));
+  EXPECT_EQ(window->lblStatus.Caption(), "2 of 5 demos");
+  window->txtSearch.UserEdited("");
+  int changes = 0;
+  window->OnRowsChanged = [&] { ++changes; };
+  window->SelectRow(3);  // team.dm_68
+  EXPECT_NE(window->lblLine.Caption().find("team.dm_68"), std::string::npos);
+  EXPECT_NE(window->lblLine.Caption().find("Q3DM7"), std::string::npos);
+  window->HeaderClicked(static_cast<int>(Column::Size));
+  window->HeaderClicked(static_cast<int>(Column::Size));
+  EXPECT_EQ(changes, 2);
+  EXPECT_TRUE(window->SortDescending());
+  EXPECT_EQ(window->PathOf(window->SelectedRow()), "C:\\Q3\\baseq3\\Demos\\team.dm_68");
+  EXPECT_EQ(window->FindPrefix("WE", 0, false), window->SelectedRow() == 0 ? 1 : window->FindPrefix("we", 0, true));
+  EXPECT_EQ(Column(*window, Column::Name)[static_cast<std::size_t>(window->FindPrefix("dU", 3, true))],
+            "duel.dm_66");
+  EXPECT_FALSE(window->CurrentPicture());
+
+  const int team = window->SelectedRow();
+  window->OpenFolder(team);
+  ASSERT_EQ(fp.shell.calls.size(), 1u);
+  EXPECT_EQ(fp.shell.calls[0].file, "explorer.exe");
+  EXPECT_EQ(fp.shell.calls[0].parameters, "/select,\"C:\\Q3\\baseq3\\Demos\\team.dm_68\"");
+  window->PlayRow(team);
+  window->Activate(team);
+  EXPECT_EQ(owner.log, (Texts{"play C:\\Q3\\baseq3\\Demos\\team.dm_68",
+                              "take C:\\Q3\\baseq3\\Demos\\team.dm_68", "close"}));
+  window->layout.width = 900;
+  window->layout.height = 600;
+  window->layout.widths[0] = 150;
+  window->Form_Unload();
+  window.reset();
+
+  auto next = Open();
+  EXPECT_EQ(next->SortColumn(), static_cast<int>(Column::Size));
+  EXPECT_TRUE(next->SortDescending());
+  EXPECT_EQ(next->layout.width, 900);
+  EXPECT_EQ(next->layout.widths[0], 150);
+}
+
+// A folder dropped on the window joins the library and is remembered; a file dropped is not
+// a folder and changes nothing.
+TEST_F(Library, ADroppedFolderIsAddedAndRemembered) {
+  fp.files.AddFile("D:\\Pack\\one.dm_68", Corpus("real-07.dm_68"));
+  auto window = Open();
+  fp.background.Finish();
+  window->Form_DropFiles({"C:\\Mine\\broken.dm_68", "D:\\Pack"});
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 6);
+  window.reset();
+  auto next = Open();
+  fp.background.Finish();
+  const Texts names = Column(*next, Column::Name);
+  EXPECT_NE(std::find(names.begin(), names.end(), "one.dm_68"), names.end());
+}
+
+// The pane's picture comes from whoever provides map pictures; without one it stays empty.
+TEST_F(Library, ThePictureComesFromItsProvider) {
+  auto window = Open();
+  fp.background.Finish();
+  int shown = 0;
+  window->OnPictureChanged = [&] { ++shown; };
+  window->PictureOf = [](const Demo& demo) -> std::optional<Picture> {
+    if (demo.map != "Q3DM7") return std::nullopt;
+    return Picture{1, 1, {1, 2, 3, 255}};
+  };
+  window->SelectRow(3);
+  ASSERT_TRUE(window->CurrentPicture());
+  EXPECT_EQ(window->CurrentPicture()->rgba.size(), 4u);
+  window->SelectRow(2);
+  EXPECT_FALSE(window->CurrentPicture());
+  EXPECT_EQ(shown, 2);
+}
+
+}  // namespace
+}  // namespace rd::library
+
+namespace rd::library {
+namespace {
+
+// Every folder is watched from before the scan; a change there rescans (once the scan under
+// way has ended), reading only what changed; closing stops the watching.
+TEST_F(Library, ChangesInAWatchedFolderRescan) {
+  auto window = Open();
+  const std::vector<std::string> watched = fp.notices.Folders();
+  EXPECT_NE(std::find(watched.begin(), watched.end(), "C:\\Mine"), watched.end());
+  EXPECT_NE(std::find(watched.begin(), watched.end(), "C:\\HL\\cstrike"), watched.end());
+  fp.files.AddFile("C:\\Mine\\sub\\deeper\\late.dem", Corpus("real-01.dem"));
+  fp.notices.Changed("C:\\Mine\\sub\\deeper");  // during the first scan
+  EXPECT_EQ(fp.background.started, 1);
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 6);
+  EXPECT_EQ(fp.background.started, 4) << "a listing, its two readers, the second listing alone";
+
+  fp.files.Remove("C:\\Mine\\broken.dm_68");
+  fp.notices.Changed("C:\\Mine");
+  fp.background.Finish();
+  EXPECT_EQ(window->RowCount(), 5);
+  EXPECT_EQ(fp.background.started, 5) << "nothing new: a listing alone";
+  fp.notices.Changed("C:\\HL\\cstrike\\old");  // below a top-level-only root: not seen
+  EXPECT_EQ(fp.background.started, 5);
+  window->Form_Unload();
+  EXPECT_TRUE(fp.notices.watches.empty());
+}
+
+}  // namespace
+}  // namespace rd::library
