@@ -131,7 +131,7 @@ CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos) {
 }
 
 std::string CachePath(Ports& ports) {
-  const std::string folder = ports.process.LocalDataFolder();
+  const std::string folder = ports.process.UserFolderPath(UserFolder::LocalAppData);
   if (folder.empty()) return {};
   return folder + "\\Replaydock\\Library.cache";
 }

@@ -35,9 +35,6 @@ class ProcessInfo {
   virtual std::string ExeBaseName() = 0;
   virtual ProgramVersion Version() = 0;
   virtual NumberFormat Numbers() = 0;
-  // The user's local (not roaming) application data folder, without a trailing backslash;
-  // "" when the system names none.
-  virtual std::string LocalDataFolder() = 0;
   // The system's description of a Windows error code, without a trailing line break.
   virtual std::string ErrorText(std::uint32_t code) = 0;
   // The text with every letter in upper or lower case, as the platform maps the case of

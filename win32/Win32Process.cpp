@@ -150,29 +150,6 @@ bool Win32Process::ProcessAlive(std::uint32_t pid) {
   return running;
 }
 
-std::string Win32Process::LocalDataFolder() {
-  // FOLDERID_LocalAppData; shell32 and ole32 only when the library first asks.
-  static const GUID kLocalAppData = {
-      0xF1B32785, 0x6FBA, 0x4FCF, {0x9D, 0x55, 0x7B, 0x8E, 0x7F, 0x15, 0x70, 0x91}};
-  using KnownFn = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
-  using FreeFn = void(WINAPI*)(LPVOID);
-  static const auto known = SystemFunction<KnownFn>("shell32.dll", "SHGetKnownFolderPath");
-  static const auto release = SystemFunction<FreeFn>("ole32.dll", "CoTaskMemFree");
-  std::string folder;
-  PWSTR wide = nullptr;
-  if (known && known(kLocalAppData, 0, nullptr, &wide) == S_OK && wide) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n > 1) {
-      folder.assign(static_cast<std::size_t>(n), '\0');
-      WideCharToMultiByte(CP_ACP, 0, wide, -1, folder.data(), n, nullptr, nullptr);
-      folder.pop_back();
-    }
-  }
-  if (wide && release) release(wide);
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
 void Win32Process::Exit(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 }  // namespace rd::win32

@@ -16,7 +16,6 @@ class Win32Process final : public ProcessInfo {
   std::string ExeBaseName() override;
   ProgramVersion Version() override;
   NumberFormat Numbers() override;
-  std::string LocalDataFolder() override;
   std::string ErrorText(std::uint32_t code) override;
   std::string ChangeCase(const std::string& utf8, bool upper) override;
   std::string UserFolderPath(UserFolder which) override;

@@ -49,14 +49,6 @@ TEST_F(ContractTest, TheUsersFoldersExistAndARunningProcessIsToldFromAnEndedOne)
   EXPECT_FALSE(process.ProcessAlive(0xFFFFFFF0u));  // no such process
 }
 
-TEST_F(ContractTest, TheLocalDataFolderIsAnExistingFolder) {
-  const std::string folder = b->ports().process.LocalDataFolder();
-  ASSERT_GT(folder.size(), 3u);
-  EXPECT_NE(folder.back(), '\\');
-  std::vector<FolderEntry> entries;
-  EXPECT_EQ(b->ports().files.ListFolder(folder, entries), 0u) << folder;
-}
-
 // Steps handed back run on the window's thread, in the order handed; a stop waits for the
 // work to end and drops what it had not yet run; the jobs start again afterwards.
 TEST_F(ContractTest, BackgroundStepsRunOnTheWindowsThreadInOrder) {

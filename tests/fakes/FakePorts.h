@@ -123,7 +123,6 @@ class FakeProcess final : public ProcessInfo {
   std::string ExeBaseName() override { return exeBaseName; }
   ProgramVersion Version() override { return version; }
   NumberFormat Numbers() override { return numbers; }
-  std::string LocalDataFolder() override { return localDataFolder; }
   std::string ErrorText(std::uint32_t code) override {
     return "System error " + std::to_string(code) + ".";
   }
@@ -153,7 +152,6 @@ class FakeProcess final : public ProcessInfo {
   std::string commandLine;
   std::string exeFolder = "C:\\Program Files\\Replaydock";
   std::string exeBaseName = "Replaydock";
-  std::string localDataFolder = "C:\\Users\\Player\\AppData\\Local";
   ProgramVersion version{0, 6, 8};
   NumberFormat numbers;
   std::map<UserFolder, std::string> userFolders{

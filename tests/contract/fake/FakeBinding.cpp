@@ -18,7 +18,6 @@ class FakeBinding final : public Binding {
     fp_.process.commandLine = "\"C:\\Demos\\a demo.dem\"";
     fp_.shell.result = 2;
     for (const auto& [which, path] : fp_.process.userFolders) fp_.files.AddFolder(path);
-    fp_.files.AddFolder(fp_.process.localDataFolder);
   }
   Ports& ports() override { return fp_.ports; }
   void PutFile(const std::string& path, const std::string& content, EntryAttributes a) override {

@@ -157,7 +157,7 @@ TEST(Cache, SavesThroughATemporaryFileAndKeepsTheOldOneOnFailure) {
 
   fp.files.AddFile(path, "");
   EXPECT_EQ(LoadCache(fp.files, path, back), CacheStatus::Truncated);
-  fp.process.localDataFolder = "";
+  fp.process.userFolders.erase(UserFolder::LocalAppData);
   EXPECT_EQ(CachePath(fp.ports), "");
 }
 

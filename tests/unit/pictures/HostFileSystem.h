@@ -23,6 +23,9 @@ class HostFileSystem final : public FileSystem {
   std::uint32_t Copy(const std::string&, const std::string&) override { return winerr::AccessDenied; }
   std::uint32_t Move(const std::string&, const std::string&) override { return winerr::AccessDenied; }
   std::uint32_t Remove(const std::string&) override { return winerr::AccessDenied; }
+  std::uint32_t WriteFile(const std::string&, const std::string&) override {
+    return winerr::AccessDenied;
+  }
   std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count,
                           std::string& bytes) override {
     bytes.clear();

@@ -40,6 +40,9 @@ class LockedFileSystem final : public FileSystem {
   std::uint32_t ListFolder(const std::string& p, std::vector<FolderEntry>& e) override {
     return Locked([&] { return inner_.ListFolder(p, e); });
   }
+  std::uint32_t WriteFile(const std::string& p, const std::string& b) override {
+    return Locked([&] { return inner_.WriteFile(p, b); });
+  }
 
  private:
   FileSystem& inner_;
