@@ -13,21 +13,6 @@
 
 namespace {
 
-std::string ReadWhole(const std::string& path) {
-  std::string bytes;
-  const HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  GetFileSizeEx(f, &size);
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  bytes.resize(got);
-  CloseHandle(f);
-  return bytes;
-}
-
 // head at the start, tail at the very end, a hole between (sparse where the file system can).
 bool MakeDemo(const std::string& path, const std::string& head, const std::string& tail,
               unsigned long long bytes) {
@@ -63,8 +48,8 @@ int main(int argc, char** argv) {
   CreateDirectoryA(folder.c_str(), nullptr);
   rd::win32::Win32Platform platform;
 
-  const std::string hl = ReadWhole(corpus + "\\real-01.dem");
-  const std::string q3 = ReadWhole(corpus + "\\real-04.dm_68");
+  const std::string hl = bench::ReadWhole(corpus + "\\real-01.dem");
+  const std::string q3 = bench::ReadWhole(corpus + "\\real-04.dm_68");
   if (hl.size() < 544 || q3.empty()) {
     std::printf("read: the real demos are missing in %s\n", corpus.c_str());
     return 1;

@@ -28,21 +28,6 @@ namespace {
 
 constexpr int kFolders = 50, kPerFolder = 200;
 
-std::string ReadWhole(const std::string& path) {
-  std::string bytes;
-  const HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return bytes;
-  LARGE_INTEGER size{};
-  GetFileSizeEx(f, &size);
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) got = 0;
-  bytes.resize(got);
-  CloseHandle(f);
-  return bytes;
-}
-
 bool Write(const std::string& path, const std::string& bytes) {
   const HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -156,7 +141,7 @@ int main(int argc, char** argv) {
   std::vector<std::pair<std::string, std::string>> demos;  // extension, bytes
   for (const char* name : names) {
     const std::string n = name;
-    demos.emplace_back(n.substr(n.find('.')), ReadWhole(corpus + "\\" + name));
+    demos.emplace_back(n.substr(n.find('.')), bench::ReadWhole(corpus + "\\" + name));
     if (demos.back().second.empty()) {
       std::fprintf(stderr, "bench_library: cannot read %s\n", name);
       return 1;

@@ -12,22 +12,6 @@
 
 namespace {
 
-// The game's own reading of the clock when it ran, or a negative time.
-double GameStart(const std::string& startedFile) {
-  const double limit = bench::NowMs() + 30000;
-  while (bench::NowMs() < limit) {
-    if (FILE* f = std::fopen(startedFile.c_str(), "rb")) {
-      long long ticks = 0;
-      const bool read = std::fscanf(f, "%lld", &ticks) == 1;
-      std::fclose(f);
-      DeleteFileA(startedFile.c_str());
-      if (read) return bench::TicksToMs(ticks);
-    }
-    Sleep(1);
-  }
-  return -1;
-}
-
 // Starts the command line; answers the time from the start to the game's, or a negative one.
 double Measure(const std::string& exe, std::string command, const std::string& started) {
   STARTUPINFOA si{};
@@ -38,7 +22,7 @@ double Measure(const std::string& exe, std::string command, const std::string& s
                       &si, &pi)) {
     return -1;
   }
-  const double t1 = GameStart(started);
+  const double t1 = bench::GameStart(started);
   if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);

@@ -58,22 +58,6 @@ std::string OwnFolder() {
   return text.substr(0, text.find_last_of('\\'));
 }
 
-// When the stand-in game began to run, on NowMs' clock; negative when it did not in 30 s.
-double GameStart(const std::string& startedFile) {
-  const double limit = bench::NowMs() + 30000;
-  while (bench::NowMs() < limit) {
-    if (FILE* f = std::fopen(startedFile.c_str(), "rb")) {
-      long long ticks = 0;
-      const bool read = std::fscanf(f, "%lld", &ticks) == 1;
-      std::fclose(f);
-      DeleteFileA(startedFile.c_str());
-      if (read) return bench::TicksToMs(ticks);
-    }
-    Sleep(1);
-  }
-  return -1;
-}
-
 // The main window without a window: Play ends nothing here.
 struct BenchHost final : rd::AppHost {
   void ShowMain() override {}
@@ -259,7 +243,7 @@ int main(int argc, char** argv) {
     const auto press = [&] {
       const double t0 = bench::NowMs();
       form.cmdBottom[2].UserClicked();
-      const double t1 = GameStart(started);
+      const double t1 = bench::GameStart(started);
       ok = t1 >= 0 && ok;
       play.ours.push_back(t1 - t0);
     };
@@ -268,7 +252,7 @@ int main(int argc, char** argv) {
       ok = CopyFileA(demo.c_str(), plainBeside.c_str(), FALSE) && ok;
       ShellExecuteA(nullptr, nullptr, game.c_str(), " +demo replaydock", exeFolder.c_str(),
                     SW_SHOW);
-      const double t1 = GameStart(started);
+      const double t1 = bench::GameStart(started);
       ok = t1 >= 0 && ok;
       play.floor.push_back(t1 - t0);
     };

@@ -94,6 +94,27 @@ std::vector<std::string> IndexFolders(const std::string& gameFolder, std::string
   return folders;
 }
 
+// The archives of each folder in turn, each folder's in the order the engine loads them.
+std::vector<LevelshotIndex::Archive> LevelshotIndex::ListArchives(
+    FileSystem& files, const std::vector<std::string>& folders, PakOrder order) {
+  std::vector<Archive> archives;
+  for (const std::string& folder : folders) {
+    std::vector<FolderEntry> listing;
+    files.ListFolder(folder, listing);
+    std::vector<std::string> names;
+    std::map<std::string, FileFacts> facts;
+    for (const FolderEntry& e : listing) {
+      if (e.folder || !EndsWithPk3(e.name)) continue;
+      names.push_back(e.name);
+      facts[e.name] = e.facts;
+    }
+    for (const std::string& name : SortArchives(std::move(names), order)) {
+      archives.push_back({Join(folder, name), facts[name].size, facts[name].writeTime, false});
+    }
+  }
+  return archives;
+}
+
 std::string LevelshotIndex::Key(const std::string& gameFolder, std::string_view base, std::string_view mod) {
   std::string key;
   for (const std::string& folder : IndexFolders(gameFolder, base, mod)) key += util::ToLower(folder) + "|";
@@ -112,29 +133,17 @@ LevelshotIndex LevelshotIndex::Build(FileSystem& files, const std::string& gameF
   index.order_ = order;
   index.folders_ = IndexFolders(gameFolder, base, mod);
   // Base first, then the mod, each in its sorted order: a later one overrides.
-  for (const std::string& folder : index.folders_) {
-    std::vector<FolderEntry> listing;
-    files.ListFolder(folder, listing);
-    std::vector<std::string> names;
-    std::map<std::string, FileFacts> facts;
-    for (const FolderEntry& e : listing) {
-      if (e.folder || !EndsWithPk3(e.name)) continue;
-      names.push_back(e.name);
-      facts[e.name] = e.facts;
-    }
-    for (const std::string& name : SortArchives(std::move(names), order)) {
-      Archive archive{Join(folder, name), facts[name].size, facts[name].writeTime, false};
-      const auto entries = ReadZipDirectory(files, archive.path, archive.size);
-      archive.read = entries.has_value();
-      const auto number = static_cast<std::uint32_t>(index.archives_.size());
-      index.archives_.push_back(std::move(archive));
-      if (!entries) continue;
-      for (const ZipEntry& e : *entries) {
-        std::string key = util::ToLower(e.name);
-        std::replace(key.begin(), key.end(), '\\', '/');
-        if (key.rfind("levelshots/", 0) != 0 || key.back() == '/') continue;
-        index.shots_[std::move(key)] = Shot{number, e};
-      }
+  for (Archive archive : ListArchives(files, index.folders_, order)) {
+    const auto entries = ReadZipDirectory(files, archive.path, archive.size);
+    archive.read = entries.has_value();
+    const auto number = static_cast<std::uint32_t>(index.archives_.size());
+    index.archives_.push_back(std::move(archive));
+    if (!entries) continue;
+    for (const ZipEntry& e : *entries) {
+      std::string key = util::ToLower(e.name);
+      std::replace(key.begin(), key.end(), '\\', '/');
+      if (key.rfind("levelshots/", 0) != 0 || key.back() == '/') continue;
+      index.shots_[std::move(key)] = Shot{number, e};
     }
   }
   return index;
@@ -148,21 +157,7 @@ const LevelshotIndex::Shot* LevelshotIndex::Find(std::string_view name) const {
 }
 
 bool LevelshotIndex::Current(FileSystem& files) const {
-  std::vector<Archive> now;
-  for (const std::string& folder : folders_) {
-    std::vector<FolderEntry> listing;
-    files.ListFolder(folder, listing);
-    std::vector<std::string> names;
-    std::map<std::string, FileFacts> facts;
-    for (const FolderEntry& e : listing) {
-      if (e.folder || !EndsWithPk3(e.name)) continue;
-      names.push_back(e.name);
-      facts[e.name] = e.facts;
-    }
-    for (const std::string& name : SortArchives(std::move(names), order_)) {
-      now.push_back({Join(folder, name), facts[name].size, facts[name].writeTime, false});
-    }
-  }
+  const std::vector<Archive> now = ListArchives(files, folders_, order_);
   if (now.size() != archives_.size()) return false;
   for (std::size_t i = 0; i < now.size(); ++i) {
     if (now[i].path != archives_[i].path || now[i].size != archives_[i].size ||

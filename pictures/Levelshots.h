@@ -67,6 +67,10 @@ class LevelshotIndex {
   bool operator==(const LevelshotIndex&) const;
 
  private:
+  static std::vector<Archive> ListArchives(FileSystem& files,
+                                           const std::vector<std::string>& folders,
+                                           PakOrder order);
+
   std::vector<std::string> folders_;  // the folders listed, the mod's first
   PakOrder order_ = PakOrder::Quake3;
   std::vector<Archive> archives_;
