@@ -6,17 +6,10 @@
 #include <cstring>
 
 #include "win32/SystemLibrary.h"
+#include "win32/WideText.h"
 
 namespace rd::win32 {
 namespace {
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 FORMATETC FileListFormat() { return FORMATETC{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 

@@ -4,19 +4,13 @@
 
 #include <string>
 
+#include "win32/WideText.h"
+
 namespace rd::win32 {
 namespace {
 
 constexpr DWORD kQuietMs = 300;  // a copy in progress signals many times
 constexpr DWORD kLookMs = 100;   // how soon a stop is seen
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 class Win32Watch final : public Watch {
  public:

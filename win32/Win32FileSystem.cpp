@@ -8,30 +8,14 @@
 #include <optional>
 #include <vector>
 
+#include "win32/WideText.h"
+
 namespace rd::win32 {
 namespace {
 
 constexpr std::size_t kMaxName = 255;          // one name in a path, as the file systems allow
 constexpr std::size_t kMaxLongPath = 32767;    // a whole path in the \\?\ form
 constexpr std::size_t kPlainLimit = MAX_PATH - 12;  // CreateDirectoryW's, the lowest limit
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), n, nullptr, nullptr);
-  narrow.pop_back();
-  return narrow;
-}
 
 // A path as the wide functions take it. Short paths go as they are, with all of Windows'
 // usual rules; from the length on where some function would refuse the plain form, the
