@@ -49,6 +49,11 @@ TEST(LibraryE2e, ListsReadsSearchesTakesAndPlaysRealDemos) {
   const std::string demos = root + "\\demos";
   DeleteTree(demos);
   ASSERT_TRUE(InstallGame(game, "baseq3\\Demos", "Q3APath"));
+  // The demos' mods are installed: a missing one would be asked about before playing.
+  for (const char* mod : {"osp", "cpma"}) {
+    const std::string folder = ParentFolder(game) + "\\" + mod;
+    ASSERT_TRUE(MakeFolders(folder) && WriteBytes(folder + "\\pak0.pk3", "PK"));
+  }
   ASSERT_TRUE(CopyTo(RD_CORPUS "real-07.dm_68", demos + "\\cpma.dm_68") &&
               CopyTo(RD_CORPUS "real-02.dm_66", demos + "\\Duel\\duel.dm_66") &&
               CopyTo(RD_CORPUS "real-04.dm_68", game.substr(0, game.rfind('\\')) + "\\baseq3\\Demos\\team.dm_68") &&
