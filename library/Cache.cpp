@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::string_view kMagic = "Replaydock library\n";
 // Raised whenever the layout or what the readers find changes: an older cache is rebuilt.
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::size_t kHeader = 19 + 4 + 4 + 8 + 8;  // magic, version, count, length, sum
 constexpr std::uint64_t kMaxCount = 50'000'000;
 
@@ -53,14 +53,14 @@ class Reader {
 
 }  // namespace
 
-std::string CacheBytes(const std::vector<Demo>& demos) {
+std::string CacheBytes(const std::vector<Demo>& demos, const std::vector<std::string>& indexes) {
   std::vector<const Demo*> all;
   all.reserve(demos.size());
   for (const Demo& demo : demos) all.push_back(&demo);
-  return CacheBytes(all);
+  return CacheBytes(all, indexes);
 }
 
-std::string CacheBytes(const std::vector<const Demo*>& demos) {
+std::string CacheBytes(const std::vector<const Demo*>& demos, const std::vector<std::string>& indexes) {
   std::string body;
   body.reserve(demos.size() * 160);
   for (const Demo* demo : demos) {
@@ -78,6 +78,8 @@ std::string CacheBytes(const std::vector<const Demo*>& demos) {
     PutNumber(body, d.roster.size(), 4);
     for (const std::string& player : d.roster) PutText(body, player);
   }
+  PutNumber(body, indexes.size(), 4);
+  for (const std::string& index : indexes) PutText(body, index);
   std::string out(kMagic);
   PutNumber(out, kVersion, 4);
   PutNumber(out, demos.size(), 4);
@@ -86,8 +88,10 @@ std::string CacheBytes(const std::vector<const Demo*>& demos) {
   return out + body;
 }
 
-CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos) {
+CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos,
+                       std::vector<std::string>* indexes) {
   demos.clear();
+  if (indexes) indexes->clear();
   if (bytes.empty()) return CacheStatus::Missing;
   if (bytes.compare(0, kMagic.size(), kMagic) != 0) {
     // A cut-off start of our own magic is a torn file, anything else someone else's.
@@ -125,8 +129,15 @@ CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos) {
     std::memcpy(&d.seconds, &seconds, sizeof seconds);
     read.push_back(std::move(d));
   }
+  std::uint64_t indexCount = 0;
+  if (!in.Number(indexCount, 4)) return CacheStatus::Corrupt;
+  std::vector<std::string> saved;
+  for (std::uint64_t i = 0; i < indexCount; ++i) {
+    if (!in.Text(saved.emplace_back())) return CacheStatus::Corrupt;
+  }
   if (!in.AtEnd()) return CacheStatus::Corrupt;
   demos = std::move(read);
+  if (indexes) *indexes = std::move(saved);
   return CacheStatus::Loaded;
 }
 
@@ -136,8 +147,10 @@ std::string CachePath(Ports& ports) {
   return folder + "\\Replaydock\\Library.cache";
 }
 
-CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<Demo>& demos) {
+CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<Demo>& demos,
+                      std::vector<std::string>* indexes) {
   demos.clear();
+  if (indexes) indexes->clear();
   FileFacts facts;
   if (path.empty() || files.Facts(path, facts) != 0) return CacheStatus::Missing;
   std::string bytes;
@@ -145,7 +158,7 @@ CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<De
     return CacheStatus::Missing;
   }
   if (bytes.empty()) return CacheStatus::Truncated;
-  return ParseCache(bytes, demos);
+  return ParseCache(bytes, demos, indexes);
 }
 
 std::uint32_t SaveCache(FileSystem& files, const std::string& path,

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <utility>
 
 #include "catalogue/GameCatalogue.h"
@@ -48,18 +49,49 @@ std::vector<int> Numbers(const std::string& text) {
   return numbers;
 }
 
+// One set of map pictures while any library window is open, so that every archive is
+// indexed once; the cache keeps the indexes from one opening to the next.
+std::shared_ptr<pictures::MapPictures> SharedPictures(FileSystem& files) {
+  static std::mutex mutex;
+  static FileSystem* owner = nullptr;
+  static std::weak_ptr<pictures::MapPictures> shared;
+  const std::lock_guard lock(mutex);
+  if (owner == &files) {
+    if (auto pictures = shared.lock()) return pictures;
+  }
+  auto pictures = std::make_shared<pictures::MapPictures>(files);
+  owner = &files;
+  shared = pictures;
+  return pictures;
+}
+
 bool Absolute(const std::string& path) {
   return path.size() > 2 && ((path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0);
 }
 
 }  // namespace
 
+// The latest selection's map, for the picture worker; an older one not yet looked at is
+// replaced, so that running down the list looks up only where it stops.
+struct LibraryWindow::PictureWanted {
+  struct Request {
+    std::string key;
+    const catalogue::Game* game = nullptr;
+    std::string folder, mod, map;
+  };
+  std::mutex mutex;
+  std::optional<Request> next;
+  bool running = false;
+};
+
 LibraryWindow::LibraryWindow(Ports& ports, AppHost& host, LibraryOwner& owner)
     : ports_(ports),
       host_(host),
       owner_(owner),
       rows_([&ports](const std::string& text) { return ports.process.ChangeCase(text, false); },
-            ports.process.Numbers().thousands) {
+            ports.process.Numbers().thousands),
+      pictures_(SharedPictures(ports.files)),
+      wanted_(std::make_shared<PictureWanted>()) {
   txtSearch.Change = [this] {
     rows_.SetQuery(txtSearch.Text());
     Refreshed();
@@ -68,6 +100,7 @@ LibraryWindow::LibraryWindow(Ports& ports, AppHost& host, LibraryOwner& owner)
 
 LibraryWindow::~LibraryWindow() {
   watches_.clear();
+  pictureJobs_.reset();
   jobs_.reset();
 }
 
@@ -75,8 +108,9 @@ void LibraryWindow::Form_Load() {
   LoadLayout();
   cachePath_ = CachePath(ports_);
   std::vector<Demo> cached;
-  if (LoadCache(ports_.files, cachePath_, cached) == CacheStatus::Loaded) {
+  if (LoadCache(ports_.files, cachePath_, cached, &savedIndexes_) == CacheStatus::Loaded) {
     for (Demo& demo : cached) rows_.Put(std::move(demo));
+    for (const std::string& index : savedIndexes_) pictures_->Restore(index);
   }
   Refreshed();
   StartScan();
@@ -85,7 +119,10 @@ void LibraryWindow::Form_Load() {
 void LibraryWindow::Form_Unload() {
   watches_.clear();
   if (jobs_) jobs_->Stop();
+  if (pictureJobs_) pictureJobs_->Stop();
   scanning_ = false;
+  // Archives indexed for pictures since the cache was written.
+  if (!cachePath_.empty() && pictures_->SavedIndexes() != savedIndexes_) SaveCache();
   SaveLayout();
 }
 
@@ -112,6 +149,7 @@ std::vector<Root> LibraryWindow::Roots() {
   for (const catalogue::Game& game : catalogue::Games()) {
     const std::string program = ReadGameLocation(ports_, host_, game);
     const std::string folder = PathHelpers::GetParentFolder(program);
+    if (!folder.empty()) gameFolders_[std::string(game.displayName)] = folder;
     if (folder.empty() || ports_.files.ListFolder(folder, entries) != 0) continue;
     // Half-Life plays demos from a mod folder's top level; the others look in demos
     // folders, subfolders included.
@@ -212,9 +250,14 @@ void LibraryWindow::Listed(std::vector<Found> found) {
 
 void LibraryWindow::ScanEnded(bool changed) {
   scanning_ = false;
-  if (changed) SaveCacheBytes(ports_.files, cachePath_, CacheBytes(rows_.AllDemos()));
+  if (changed) SaveCache();
   Refreshed();
   if (rescanWanted_) StartScan();
+}
+
+void LibraryWindow::SaveCache() {
+  savedIndexes_ = pictures_->SavedIndexes();
+  SaveCacheBytes(ports_.files, cachePath_, CacheBytes(rows_.AllDemos(), savedIndexes_));
 }
 
 void LibraryWindow::WatchRoots(const std::vector<Root>& roots) {
@@ -307,10 +350,11 @@ int LibraryWindow::FindPrefix(const std::string& prefix, int start, bool wrap) c
 
 void LibraryWindow::ShowSelected() {
   const int row = SelectedRow();
-  std::optional<Picture> picture;
   if (row < 0) {
     lblLine.SetCaption({});
     lblPlayers.SetCaption({});
+    pictureKey_.clear();
+    SetPicture(std::nullopt, false);
   } else {
     const Demo& demo = rows_.At(row);
     lblLine.SetCaption(std::string(NameOf(demo.path)) + "\n" + demo.line);
@@ -320,10 +364,64 @@ void LibraryWindow::ShowSelected() {
       players += player;
     }
     lblPlayers.SetCaption(players);
-    if (PictureOf) picture = PictureOf(demo);
+    LookForPicture(demo);
   }
-  const bool changed = picture.has_value() != picture_.has_value() || picture.has_value();
+}
+
+void LibraryWindow::LookForPicture(const Demo& demo) {
+  std::string key = demo.path + '\n' + demo.game + '\n' + demo.mod + '\n' + demo.map;
+  if (key == pictureKey_) return;  // shown or on its way
+  pictureKey_ = key;
+  const catalogue::Game* game = nullptr;
+  for (const catalogue::Game& known : catalogue::Games()) {
+    if (demo.read && known.displayName == demo.game) game = &known;
+  }
+  const auto folder = game ? gameFolders_.find(demo.game) : gameFolders_.end();
+  if (folder == gameFolders_.end() || demo.map.empty() ||
+      pictures::SourceFor(*game, demo.mod).kind == pictures::PictureSource::Kind::None) {
+    SetPicture(std::nullopt, true);
+    return;
+  }
+  SetPicture(std::nullopt, false);  // the previous demo's picture goes at once
+  {
+    const std::lock_guard lock(wanted_->mutex);
+    wanted_->next = PictureWanted::Request{std::move(key), game, folder->second, demo.mod, demo.map};
+    if (wanted_->running) return;  // the worker takes it next
+    wanted_->running = true;
+  }
+  if (!pictureJobs_) pictureJobs_ = ports_.background.NewJobs();
+  pictureJobs_->Start([this, wanted = wanted_, pictures = pictures_](const Deliver& deliver,
+                                                                     const std::atomic<bool>& stop) {
+    for (;;) {
+      PictureWanted::Request request;
+      {
+        const std::lock_guard lock(wanted->mutex);
+        if (stop || !wanted->next) {
+          wanted->running = false;
+          return;
+        }
+        request = std::move(*wanted->next);
+        wanted->next.reset();
+      }
+      std::optional<Picture> picture =
+          pictures->Picture(*request.game, request.folder, request.mod, request.map);
+      deliver([this, key = std::move(request.key), picture = std::move(picture)]() mutable {
+        PictureFound(key, std::move(picture));
+      });
+    }
+  });
+}
+
+void LibraryWindow::PictureFound(const std::string& key, std::optional<Picture> picture) {
+  if (key != pictureKey_) return;  // another demo was selected meanwhile
+  const bool missing = !picture;
+  SetPicture(std::move(picture), missing);
+}
+
+void LibraryWindow::SetPicture(std::optional<Picture> picture, bool missing) {
+  const bool changed = picture.has_value() || picture_.has_value() || missing != pictureMissing_;
   picture_ = std::move(picture);
+  pictureMissing_ = missing;
   if (changed && OnPictureChanged) OnPictureChanged();
 }
 

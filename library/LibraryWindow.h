@@ -12,6 +12,7 @@
 #include "forms/Host.h"
 #include "library/Rows.h"
 #include "library/Scan.h"
+#include "pictures/MapPictures.h"
 #include "ports/Ports.h"
 
 namespace rd::library {
@@ -30,11 +31,7 @@ class LibraryOwner {
 };
 
 // A picture for the pane, top row first, four bytes (red, green, blue, alpha) a pixel.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgba;
-};
+using Picture = pictures::Image;
 
 // The library window: every demo found in the games' demo folders, the file box's folder
 // and the folders the user added, described, searchable and played with one key.
@@ -83,9 +80,10 @@ class LibraryWindow {
   // The view: the rows were rebuilt (count, order or contents); SelectedRow is current.
   std::function<void()> OnRowsChanged;
 
-  // The pane's picture: none until a provider of map pictures is plugged in here.
-  std::function<std::optional<Picture>(const Demo& demo)> PictureOf;
+  // The pane's picture of the selected demo's map, looked up on a worker: nothing while it
+  // is being looked for; PictureMissing once the map is known to have none.
   const std::optional<Picture>& CurrentPicture() const { return picture_; }
+  bool PictureMissing() const { return pictureMissing_; }
   std::function<void()> OnPictureChanged;
 
   // Where the window was and how its columns were (pixels at 96 DPI; 0: not known).
@@ -108,6 +106,10 @@ class LibraryWindow {
   void Changed();
   void Refreshed();
   void ShowSelected();
+  void LookForPicture(const Demo& demo);
+  void PictureFound(const std::string& key, std::optional<Picture> picture);
+  void SetPicture(std::optional<Picture> picture, bool missing);
+  void SaveCache();
   void Status();
   void SaveLayout();
   void LoadLayout();
@@ -122,7 +124,16 @@ class LibraryWindow {
   bool rescanWanted_ = false;
   std::string cachePath_;
   std::string selectedPath_;
+  // The map pictures of the process, shared by every library window while one is open.
+  std::shared_ptr<pictures::MapPictures> pictures_;
+  std::unique_ptr<Jobs> pictureJobs_;  // one worker at most, on the latest selection
+  struct PictureWanted;
+  std::shared_ptr<PictureWanted> wanted_;
+  std::map<std::string, std::string> gameFolders_;  // display name -> the program's folder
+  std::string pictureKey_;  // of the demo whose picture is shown or looked for
   std::optional<Picture> picture_;
+  bool pictureMissing_ = false;
+  std::vector<std::string> savedIndexes_;  // as the cache file holds them
   bool scanning_ = false;
   int reading_ = 0, toRead_ = 0;
   int readers_ = 0;  // reading workers not yet ended

@@ -119,7 +119,10 @@ bool LibraryView::Create() {
   BindLabel(line_, form_.lblLine);
   BindLabel(players_, form_.lblPlayers);
   form_.OnRowsChanged = [this] { RowsChanged(); };
-  form_.OnPictureChanged = [this] { InvalidateRect(Hwnd(), &picture_, TRUE); };
+  form_.OnPictureChanged = [this] {
+    shown_ = form_.CurrentPicture() ? ScaledPicture(*form_.CurrentPicture()) : ScaledPicture();
+    InvalidateRect(Hwnd(), &picture_, TRUE);
+  };
   SetTabOrder({search_, list_});
   FinishLayout(PreferredOwner());
   RowsChanged();
@@ -453,36 +456,14 @@ LRESULT LibraryView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 }
 
 void LibraryView::Paint(HDC dc) {
-  if (form_.CurrentPicture()) {
-    const library::Picture& picture = *form_.CurrentPicture();
-    std::vector<std::uint8_t> bgra(picture.rgba.size());
-    for (std::size_t i = 0; i + 3 < picture.rgba.size(); i += 4) {
-      bgra[i] = picture.rgba[i + 2];
-      bgra[i + 1] = picture.rgba[i + 1];
-      bgra[i + 2] = picture.rgba[i];
-      bgra[i + 3] = picture.rgba[i + 3];
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetStretchBltMode(dc, HALFTONE);
-    StretchDIBits(dc, picture_.left, picture_.top, picture_.right - picture_.left,
-                  picture_.bottom - picture_.top, 0, 0, picture.width, picture.height, bgra.data(),
-                  &info, DIB_RGB_COLORS, SRCCOPY);
+  if (!shown_.Empty()) {
+    shown_.Draw(dc, picture_);
     return;
   }
   FrameRect(dc, &picture_, GetSysColorBrush(COLOR_BTNSHADOW));
-  RECT text = picture_;
-  const HGDIOBJ old = SelectObject(dc, Font(FontKind::Normal));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-  DrawTextA(dc, library::LibraryWindow::NoPicture, -1, &text,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
+  if (form_.PictureMissing()) {
+    DrawNoPicture(dc, picture_, library::LibraryWindow::NoPicture, Font(FontKind::Normal));
+  }
 }
 
 HBRUSH LibraryView::LabelColours(HWND, HDC) { return nullptr; }

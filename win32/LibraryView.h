@@ -1,6 +1,7 @@
 #pragma once
 #include "library/LibraryWindow.h"
 #include "win32/FormWindow.h"
+#include "win32/PictureDraw.h"
 
 namespace rd::win32 {
 
@@ -42,6 +43,7 @@ class LibraryView final : public FormWindow {
   HWND searchLabel_ = nullptr;
   HWND listLabel_ = nullptr;
   RECT picture_{};
+  ScaledPicture shown_;  // the presenter's picture, scaled for the pane
   int syncing_ = 0;
   bool placed_ = false;
 };

@@ -138,4 +138,80 @@ TEST(LibraryE2e, ListsReadsSearchesTakesAndPlaysRealDemos) {
   }
 }
 
+// How many colours the pane's picture area shows on screen (from the screenshot taken by
+// SaveScreenshot of the library): a plain background and a line of grey text have a few
+// dozen, a map's picture thousands. ImageMagick counts them on the host.
+static int PictureColours(HWND library, const std::string& screenshot) {
+  RECT window{}, line{};
+  POINT client{0, 0};
+  if (screenshot.empty() || !GetWindowRect(library, &window) || !ClientToScreen(library, &client) ||
+      !GetWindowRect(Control(library, rd::ids::LibraryLblLine), &line)) {
+    return -1;
+  }
+  // The picture sits above the line of facts, as wide as it, below the client area's top.
+  const int top = client.y + 4, bottom = line.top - 4;
+  const std::string crop = std::to_string(line.right - line.left) + "x" + std::to_string(bottom - top) +
+                           "+" + std::to_string(line.left - window.left) + "+" +
+                           std::to_string(top - window.top);
+  const std::string out = screenshot + ".colours.txt";
+  std::string local = "Z:" + out;
+  std::replace(local.begin(), local.end(), '/', '\\');
+  DeleteFileA(local.c_str());
+  RunTool("cmd.exe /c start /wait /unix /usr/bin/convert " + screenshot + " -crop " + crop +
+          " +repage -format %k info:" + out);
+  std::optional<std::string> text;  // the file appears before its number is written
+  if (!WaitUntil([&] { return (text = ReadBytes(local)) && !text->empty(); }, 10000)) return -1;
+  return std::atoi(text->c_str());
+}
+
+// The selected demo's map picture in the pane, from the game's own archives (OpenArena's
+// free levelshots standing in for Quake 3's), smooth at 144 and 96 DPI; a map without one
+// says so quietly.
+TEST(LibraryE2e, ThePaneShowsTheMapsPicture) {
+  const std::string pak = "Z:\\usr\\share\\games\\openarena\\baseoa\\pak1-maps.pk3";
+  if (!FileExists(pak)) GTEST_SKIP() << "OpenArena's data is not installed (tools/setup.sh installs it)";
+  ASSERT_TRUE(FreshSettings(true) && LetWineDrawTitleBars());
+  const std::string root = "C:\\e2e\\pane", game = root + "\\Quake III Arena\\quake3.exe";
+  const std::string base = root + "\\Quake III Arena\\baseq3";
+  DeleteTree(base + "\\Demos");
+  ASSERT_TRUE(InstallGame(game, "baseq3\\Demos", "Q3APath"));
+  ASSERT_TRUE((FileExists(base + "\\pak1-maps.pk3") || CopyTo(pak, base + "\\pak1-maps.pk3")) &&
+              CopyTo(RD_CORPUS "ioq3-01.dm_68", base + "\\Demos\\arena.dm_68") &&
+              CopyTo(RD_CORPUS "real-04.dm_68", base + "\\Demos\\team.dm_68"));
+
+  const std::string dpi = "reg.exe add \"HKCU\\Control Panel\\Desktop\" /v LogPixels /t REG_DWORD /f /d ";
+  for (const char* size : {"144", "96"}) {
+    RunTool(dpi + size);
+    Process app;
+    HWND main = StartToMainWindow(app, ReplaydockExe(), "");
+    ASSERT_TRUE(main);
+    HWND library = OpenLibrary(app, main);
+    ASSERT_TRUE(library);
+    HWND list = Control(library, LibraryList), search = Control(library, LibraryTxtSearch);
+    ASSERT_TRUE(WaitUntil([&] { return GetText(Control(library, LibraryLblStatus)) == "2 demos"; }))
+        << GetText(Control(library, LibraryLblStatus));
+    const auto select = [&](const char* map) {
+      return TypeText(search, map) && WaitUntil([&] { return Rows(list) == 1; }) &&
+             PostKey(search, VK_DOWN) && WaitUntil([&] {
+               return GetText(Control(library, LibraryLblLine)).find(map) != std::string::npos;
+             });
+    };
+    ASSERT_TRUE(select("oa_dm4")) << GetText(Control(library, LibraryLblLine));
+    // The first opening indexes the archive on a worker; the picture follows.
+    const std::string name = std::string("library-picture-") + size + "dpi";
+    int colours = 0;
+    WaitUntil([&] { return (colours = PictureColours(library, SaveScreenshot(library, name))) > 1000; });
+    EXPECT_GT(colours, 1000) << "the pane shows no picture";
+
+    ASSERT_TRUE(select("Q3DM7")) << GetText(Control(library, LibraryLblLine));
+    Sleep(500);
+    colours = PictureColours(library, SaveScreenshot(library, std::string("library-nopicture-") + size + "dpi"));
+    EXPECT_GT(colours, 0);
+    EXPECT_LT(colours, 200) << "a map without a picture: the pane is plain but for its words";
+    ASSERT_TRUE(PostKey(list, VK_ESCAPE));
+    EXPECT_TRUE(WaitHiddenOrGone(library));
+    ASSERT_TRUE(Click(CancelButton(main)) && app.WaitExit(kWaitMs));
+  }
+}
+
 }  // namespace e2e

@@ -10,6 +10,7 @@
 #include "library/Cache.h"
 #include "library/LibraryWindow.h"
 #include "tests/fakes/FakePorts.h"
+#include "tests/unit/pictures/ZipWriter.h"
 
 namespace rd::library {
 namespace {
@@ -207,22 +208,99 @@ TEST_F(Library, ADroppedFolderIsAddedAndRemembered) {
   EXPECT_NE(std::find(names.begin(), names.end(), "one.dm_68"), names.end());
 }
 
-// The pane's picture comes from whoever provides map pictures; without one it stays empty.
-TEST_F(Library, ThePictureComesFromItsProvider) {
-  auto window = Open();
-  fp.background.Finish();
-  int shown = 0;
-  window->OnPictureChanged = [&] { ++shown; };
-  window->PictureOf = [](const Demo& demo) -> std::optional<Picture> {
-    if (demo.map != "Q3DM7") return std::nullopt;
-    return Picture{1, 1, {1, 2, 3, 255}};
-  };
-  window->SelectRow(3);
-  ASSERT_TRUE(window->CurrentPicture());
-  EXPECT_EQ(window->CurrentPicture()->rgba.size(), 4u);
-  window->SelectRow(2);
+// A levelshot of width by height, all of one red.
+std::string Levelshot(int width, int height, std::uint8_t red) {
+  std::string tga(18, '\0');
+  tga[2] = 2;  // true colour, not packed
+  tga[12] = static_cast<char>(width), tga[14] = static_cast<char>(height);
+  tga[16] = 24, tga[17] = 0x20;  // top row first
+  for (int i = 0; i < width * height; ++i) tga += std::string{0, 0, static_cast<char>(red)};
+  return tga;
+}
+
+struct Pictures : Library {
+  Pictures() {
+    fp.files.AddFile("C:\\Q3\\baseq3\\pak0.pk3",
+                     pictures::fixtures::ZipWriter().Add("levelshots/q3dm7.tga", Levelshot(4, 3, 200)).Bytes());
+  }
+  std::unique_ptr<LibraryWindow> Scanned() {
+    auto window = Open();
+    fp.background.Finish();
+    window->OnPictureChanged = [this] { ++changes; };
+    return window;
+  }
+  int changes = 0;
+};
+
+// The map's picture is looked up on a worker: selecting waits for nothing, and the picture
+// comes when the window's thread takes the answer. The archives' index goes to the cache.
+TEST_F(Pictures, ComeFromTheGamesArchivesOffTheThread) {
+  auto window = Scanned();
+  window->SelectRow(3);  // team.dm_68, Q3DM7
   EXPECT_FALSE(window->CurrentPicture());
-  EXPECT_EQ(shown, 2);
+  EXPECT_FALSE(window->PictureMissing()) << "not known yet";
+  fp.background.Run();
+  EXPECT_FALSE(window->CurrentPicture()) << "nothing before the window's thread takes it";
+  fp.background.Deliver();
+  ASSERT_TRUE(window->CurrentPicture());
+  EXPECT_EQ(window->CurrentPicture()->width, 4);
+  EXPECT_EQ(window->CurrentPicture()->height, 3);
+  EXPECT_EQ(window->CurrentPicture()->rgba[0], 200);
+  EXPECT_FALSE(window->PictureMissing());
+  EXPECT_EQ(changes, 1) << "once, when the picture came";
+  const int started = fp.background.started;
+  window->Rescan();
+  fp.background.Finish();
+  EXPECT_TRUE(window->CurrentPicture()) << "the same demo keeps its picture";
+  EXPECT_EQ(fp.background.started, started + 1) << "a listing, no second lookup";
+
+  window->Form_Unload();
+  std::vector<Demo> demos;
+  std::vector<std::string> indexes;
+  ASSERT_EQ(LoadCache(fp.files, window->CacheFile(), demos, &indexes), CacheStatus::Loaded);
+  EXPECT_EQ(demos.size(), 5u);
+  ASSERT_EQ(indexes.size(), 1u);
+  EXPECT_NE(indexes[0].find("q3dm7"), std::string::npos);
+}
+
+// Running down the list: only the latest selection is looked up, and an answer for a demo
+// no longer selected is dropped rather than shown over the new one.
+TEST_F(Pictures, OnlyTheLatestSelectionIsShown) {
+  auto window = Scanned();
+  const int started = fp.background.started;
+  window->SelectRow(2);  // duel.dm_66: osp, a map without a picture
+  window->SelectRow(3);
+  EXPECT_EQ(fp.background.started, started + 1) << "one worker, taking the latest";
+  fp.background.Run();
+  window->SelectRow(2);  // before the answer for row 3 is taken
+  fp.background.Deliver();
+  EXPECT_FALSE(window->CurrentPicture()) << "the answer for team.dm_68 is stale";
+  EXPECT_FALSE(window->PictureMissing());
+  fp.background.Finish();
+  EXPECT_FALSE(window->CurrentPicture());
+  EXPECT_TRUE(window->PictureMissing());
+  window->SelectRow(3);
+  fp.background.Finish();
+  EXPECT_TRUE(window->CurrentPicture());
+  window->SelectRow(-1);
+  EXPECT_FALSE(window->CurrentPicture());
+  EXPECT_FALSE(window->PictureMissing()) << "nothing selected, nothing to say";
+}
+
+// No picture: a map without a levelshot, a Half-Life map without an overview, a game that
+// keeps none, a demo that could not be read.
+TEST_F(Pictures, WithoutOneThePaneSaysSo) {
+  fp.files.AddFile("C:\\Mine\\sub\\valve.dem", Corpus("real-01.dem"));
+  auto window = Scanned();
+  const Texts names = Column(*window, Column::Name);
+  for (const char* name : {"duel.dm_66", "weapon.dem", "valve.dem", "broken.dm_68"}) {
+    SCOPED_TRACE(name);
+    window->SelectRow(-1);
+    window->SelectRow(static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin()));
+    fp.background.Finish();
+    EXPECT_FALSE(window->CurrentPicture());
+    EXPECT_TRUE(window->PictureMissing());
+  }
 }
 
 }  // namespace

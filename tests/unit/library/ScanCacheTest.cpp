@@ -94,20 +94,23 @@ bool Same(const Demo& x, const Demo& y) {
 // at any cut; a cache written by a newer version is left alone.
 TEST(Cache, RoundTripsAndTellsEachDamage) {
   const std::vector<Demo> demos = SomeDemos();
-  const std::string bytes = CacheBytes(demos);
+  const std::vector<std::string> indexes = {"first index", std::string("\0second\xFF", 8)};
+  const std::string bytes = CacheBytes(demos, indexes);
   std::vector<Demo> back;
-  ASSERT_EQ(ParseCache(bytes, back), CacheStatus::Loaded);
+  std::vector<std::string> indexesBack;
+  ASSERT_EQ(ParseCache(bytes, back, &indexesBack), CacheStatus::Loaded);
   ASSERT_EQ(back.size(), 2u);
   EXPECT_TRUE(Same(back[0], demos[0]) && Same(back[1], demos[1]));
+  EXPECT_EQ(indexesBack, indexes);
   EXPECT_EQ(ParseCache(CacheBytes(std::vector<Demo>{}), back), CacheStatus::Loaded);
   EXPECT_TRUE(back.empty());
 
   std::string flipped = bytes;
   flipped[bytes.size() - 5] ^= 0x20;
   std::string newer = bytes;
-  newer[19] = 2;
+  newer[19] = 3;
   std::string older = bytes;
-  older[19] = 0;
+  older[19] = 1;  // rows without the map pictures' indexes
   std::string longer = bytes + "x";
   const std::tuple<std::string, CacheStatus> cases[] = {
       {"", CacheStatus::Missing},
@@ -122,8 +125,10 @@ TEST(Cache, RoundTripsAndTellsEachDamage) {
   for (const auto& [damaged, status] : cases) {
     SCOPED_TRACE(damaged.size());
     back = demos;
-    EXPECT_EQ(ParseCache(damaged, back), status);
+    indexesBack = indexes;
+    EXPECT_EQ(ParseCache(damaged, back, &indexesBack), status);
     EXPECT_TRUE(back.empty());
+    EXPECT_TRUE(indexesBack.empty());
   }
   // Every cut of the file is refused, none crashes.
   for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
