@@ -182,20 +182,24 @@ void LibraryWindow::StartScan() {
 }
 
 void LibraryWindow::Listed(std::vector<Found> found) {
-  std::vector<Found> fresh;
-  std::vector<std::string> paths;
+  // The listing's own paths, not copies: ten thousand of them at once would stay in the
+  // working set as heap long after.
+  std::vector<std::string_view> paths;
   paths.reserve(found.size());
+  for (const Found& file : found) paths.push_back(file.path);
+  const int before = rows_.Total();
+  rows_.KeepOnly(paths);
+  const bool removed = rows_.Total() != before;
+  paths = {};
+  std::vector<Found> fresh;
   for (Found& file : found) {
     const Demo* known = rows_.Find(file.path);
     if (!known || known->size != file.facts.size || known->writeTime != file.facts.writeTime ||
         known->path != file.path) {
-      fresh.push_back(file);
+      fresh.push_back(std::move(file));
     }
-    paths.push_back(std::move(file.path));
   }
-  const int before = rows_.Total();
-  rows_.KeepOnly(paths);
-  const bool removed = rows_.Total() != before;
+  found = {};
   if (fresh.empty()) {
     ScanEnded(removed);
     return;
