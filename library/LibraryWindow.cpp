@@ -162,14 +162,6 @@ void LibraryWindow::StartScan() {
   reading_ = toRead_ = 0;
   Status();
   std::vector<Root> roots = Roots();
-  // A forgotten folder is watched no more.
-  for (auto it = watches_.begin(); it != watches_.end();) {
-    bool wanted = false;
-    for (const Root& root : roots) {
-      wanted = wanted || it->first == util::ToLower(root.folder) + (root.subfolders ? "*" : "");
-    }
-    it = wanted ? std::next(it) : watches_.erase(it);
-  }
   // Watched before the scan, so that nothing written meanwhile is missed.
   WatchRoots(roots);
   FileSystem* files = &ports_.files;
@@ -452,6 +444,16 @@ void LibraryWindow::RemoveFolder(int index) {
   if (index < 0 || index >= static_cast<int>(roots.size())) return;
   roots.erase(roots.begin() + index);
   SaveUserRoots(roots);
+  // A forgotten folder is watched no more. Only here, on the user's word: a watch never
+  // ends while one of its own notices is being handled.
+  const std::vector<Root> still = Roots();
+  for (auto it = watches_.begin(); it != watches_.end();) {
+    bool wanted = false;
+    for (const Root& root : still) {
+      wanted = wanted || it->first == util::ToLower(root.folder) + (root.subfolders ? "*" : "");
+    }
+    it = wanted ? std::next(it) : watches_.erase(it);
+  }
   StartScan();
 }
 
