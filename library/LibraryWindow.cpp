@@ -7,6 +7,7 @@
 #include <mutex>
 #include <utility>
 
+#include "catalogue/Engines.h"
 #include "catalogue/GameCatalogue.h"
 #include "config/ConfigWindow.h"
 #include "library/Cache.h"
@@ -163,6 +164,27 @@ std::vector<Root> LibraryWindow::Roots() {
       }
     }
   }
+  // Engines that keep the user's files in a home folder record demos there, one demos
+  // folder per game folder ("%APPDATA%\Quake3\baseq3\demos").
+  std::vector<std::string> homes;
+  for (const catalogue::Engine& engine : catalogue::Engines()) {
+    if (engine.home == catalogue::HomeRoot::None) continue;
+    const std::string user = ports_.process.UserFolderPath(
+        engine.home == catalogue::HomeRoot::AppData ? UserFolder::RoamingAppData
+                                                    : UserFolder::Documents);
+    if (user.empty()) continue;
+    const std::string home = user + "\\" + std::string(engine.homeFolder);
+    bool seen = false;
+    for (const std::string& known : homes) seen = seen || util::EqualsNoCase(known, home);
+    if (seen || ports_.files.ListFolder(home, entries) != 0) continue;
+    homes.push_back(home);
+    std::vector<FolderEntry> inside;
+    for (const FolderEntry& entry : entries) {
+      if (!entry.folder || entry.link) continue;
+      const std::string demos = home + "\\" + entry.name + "\\demos";
+      if (ports_.files.ListFolder(demos, inside) == 0) roots.push_back({demos, true});
+    }
+  }
   const std::string current = owner_.CurrentDemo();
   if (Absolute(current)) roots.push_back({std::string(FolderOf(current)), true});
   for (Root& root : UserRoots()) roots.push_back(std::move(root));
@@ -190,20 +212,24 @@ void LibraryWindow::StartScan() {
 }
 
 void LibraryWindow::Listed(std::vector<Found> found) {
-  std::vector<Found> fresh;
-  std::vector<std::string> paths;
+  // The listing's own paths, not copies: ten thousand of them at once would stay in the
+  // working set as heap long after.
+  std::vector<std::string_view> paths;
   paths.reserve(found.size());
+  for (const Found& file : found) paths.push_back(file.path);
+  const int before = rows_.Total();
+  rows_.KeepOnly(paths);
+  const bool removed = rows_.Total() != before;
+  paths = {};
+  std::vector<Found> fresh;
   for (Found& file : found) {
     const Demo* known = rows_.Find(file.path);
     if (!known || known->size != file.facts.size || known->writeTime != file.facts.writeTime ||
         known->path != file.path) {
-      fresh.push_back(file);
+      fresh.push_back(std::move(file));
     }
-    paths.push_back(std::move(file.path));
   }
-  const int before = rows_.Total();
-  rows_.KeepOnly(paths);
-  const bool removed = rows_.Total() != before;
+  found = {};
   if (fresh.empty()) {
     ScanEnded(removed);
     return;
@@ -454,21 +480,83 @@ void LibraryWindow::Close() {
   owner_.CloseLibrary();
 }
 
+void LibraryWindow::SaveUserRoots(const std::vector<Root>& roots) {
+  std::string text;
+  for (const Root& root : roots) {
+    if (!text.empty()) text += '|';
+    text += (root.subfolders ? "" : "<") + root.folder;
+  }
+  WriteText(ports_, kFoldersValue, text);
+}
+
+bool LibraryWindow::PutUserRoot(std::vector<Root>& roots, const Root& root) {
+  for (Root& known : roots) {
+    if (!util::EqualsNoCase(known.folder, root.folder)) continue;
+    if (known.subfolders == root.subfolders) return false;
+    known.subfolders = root.subfolders;
+    return true;
+  }
+  roots.push_back(root);
+  return true;
+}
+
 void LibraryWindow::Form_DropFiles(const std::vector<std::string>& paths) {
-  std::string text = ReadText(ports_, kFoldersValue);
+  std::vector<Root> roots = UserRoots();
   bool added = false;
   std::vector<FolderEntry> entries;
   for (const std::string& path : paths) {
     if (ports_.files.ListFolder(path, entries) != 0) continue;  // folders only
     bool known = false;
-    for (const Root& root : UserRoots()) known = known || util::EqualsNoCase(root.folder, path);
+    for (const Root& root : roots) known = known || util::EqualsNoCase(root.folder, path);
     if (known) continue;
-    if (!text.empty()) text += '|';
-    text += path;
-    WriteText(ports_, kFoldersValue, text);
+    roots.push_back({path, true});
     added = true;
   }
-  if (added) StartScan();
+  if (!added) return;
+  SaveUserRoots(roots);
+  StartScan();
+}
+
+void LibraryWindow::AddFolder() {
+  const FolderResult picked = ports_.dialogs.ShowFolder("Add a folder of demos to the library");
+  if (picked.outcome == FolderResult::Outcome::Failed) {
+    ports_.dialogs.ShowMessage("The folder picker could not be shown.", AppTitle,
+                               mb::OK | mb::IconExclamation);
+    return;
+  }
+  std::string folder = picked.path;
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  if (picked.outcome != FolderResult::Outcome::Chosen || folder.empty()) return;
+  const int include = ports_.dialogs.ShowMessage(
+      "Include the subfolders of " + folder + "?", Caption,
+      mb::YesNoCancel | mb::IconQuestion | mb::DefButton1);
+  if (include != answer::Yes && include != answer::No) return;
+  std::vector<Root> roots = UserRoots();
+  if (!PutUserRoot(roots, {folder, include == answer::Yes})) return;
+  SaveUserRoots(roots);
+  StartScan();
+}
+
+void LibraryWindow::RemoveFolder(int index) {
+  std::vector<Root> roots = UserRoots();
+  if (index < 0 || index >= static_cast<int>(roots.size())) return;
+  roots.erase(roots.begin() + index);
+  SaveUserRoots(roots);
+  // A forgotten folder is watched no more. Only here, on the user's word: a watch never
+  // ends while one of its own notices is being handled.
+  const std::vector<Root> still = Roots();
+  for (auto it = watches_.begin(); it != watches_.end();) {
+    bool wanted = false;
+    for (const Root& root : still) {
+      wanted = wanted || it->first == util::ToLower(root.folder) + (root.subfolders ? "*" : "");
+    }
+    it = wanted ? std::next(it) : watches_.erase(it);
+  }
+  StartScan();
+}
+
+std::string LibraryWindow::FolderLabel(const Root& root) {
+  return root.folder + (root.subfolders ? " (with subfolders)" : "");
 }
 
 void LibraryWindow::LoadLayout() {

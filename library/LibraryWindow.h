@@ -58,6 +58,14 @@ class LibraryWindow {
   void Rescan();  // F5
   // Folders dropped on the window are added to the library, with their subfolders.
   void Form_DropFiles(const std::vector<std::string>& paths);
+  // "Add folder...": a folder picked, then whether its subfolders count too. A folder
+  // already added takes the new answer.
+  void AddFolder();
+  // The folders the user added, in the order added, and forgetting one: its demos leave the
+  // list; nothing on disk is touched.
+  std::vector<Root> UserFolders() { return UserRoots(); }
+  void RemoveFolder(int index);
+  static std::string FolderLabel(const Root& root);
 
   // The list, row by row as shown.
   int RowCount() const { return rows_.Shown(); }
@@ -114,6 +122,9 @@ class LibraryWindow {
   void SaveLayout();
   void LoadLayout();
   std::vector<Root> UserRoots();
+  void SaveUserRoots(const std::vector<Root>& roots);
+  // Adds or updates the folder; whether the list of folders changed.
+  bool PutUserRoot(std::vector<Root>& roots, const Root& root);
 
   Ports& ports_;
   AppHost& host_;

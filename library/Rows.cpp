@@ -30,32 +30,43 @@ std::string Rows::Fold(const std::string& text) const {
 void Rows::Put(Demo demo) {
   std::string text;
   for (int c = 0; c < kColumns; ++c) {
-    text += Cell(demo, static_cast<Column>(c), thousands_);
+    const auto column = static_cast<Column>(c);
+    if (column == Column::Name || column == Column::Folder) continue;
+    text += Cell(demo, column, thousands_);
     text += '\n';
   }
   text = Fold(text);
-  const std::string key = Fold(demo.path);
-  const auto [it, added] = index_.try_emplace(key, static_cast<std::uint32_t>(demos_.size()));
+  // Thousands of rows: what they keep, they keep without spare room.
+  demo.line.shrink_to_fit();
+  demo.roster.shrink_to_fit();
+  const auto [it, added] = index_.try_emplace(Fold(demo.path), static_cast<std::uint32_t>(demos_.size()));
   if (added) {
-    demos_.push_back(Entry{std::move(demo), std::move(text)});
+    demos_.push_back(Entry{std::move(demo), std::move(text), &it->first});
   } else {
-    demos_[it->second] = Entry{std::move(demo), std::move(text)};
+    demos_[it->second] = Entry{std::move(demo), std::move(text), &it->first};
     ordered_ = false;  // its place may have changed
   }
 }
 
-void Rows::KeepOnly(const std::vector<std::string>& paths) {
-  std::unordered_map<std::string, bool> keep;
-  for (const std::string& path : paths) keep[Fold(path)] = true;
-  std::vector<Entry> kept;
-  index_.clear();
-  for (Entry& entry : demos_) {
-    std::string key = Fold(entry.demo.path);
-    if (!keep.count(key)) continue;
-    index_[std::move(key)] = static_cast<std::uint32_t>(kept.size());
-    kept.push_back(std::move(entry));
+void Rows::KeepOnly(const std::vector<std::string_view>& paths) {
+  std::vector<bool> keep(demos_.size(), false);
+  std::string key;
+  for (const std::string_view path : paths) {
+    key = Fold(std::string(path));
+    const auto it = index_.find(key);
+    if (it != index_.end()) keep[it->second] = true;
   }
-  demos_ = std::move(kept);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < demos_.size(); ++i) {
+    if (!keep[i]) {
+      index_.erase(index_.find(*demos_[i].key));
+      continue;
+    }
+    if (kept != i) demos_[kept] = std::move(demos_[i]);
+    index_.find(*demos_[kept].key)->second = static_cast<std::uint32_t>(kept);
+    ++kept;
+  }
+  demos_.erase(demos_.begin() + static_cast<std::ptrdiff_t>(kept), demos_.end());
   view_.clear();
   ordered_ = false;
 }
@@ -85,8 +96,13 @@ void Rows::SetOrder(Column column, bool descending) {
 }
 
 bool Rows::Matches(const Entry& entry) const {
+  const std::string_view path = *entry.key;
+  const std::string_view name = NameOf(path), folder = FolderOf(path);
   for (const std::string& word : words_) {
-    if (entry.text.find(word) == std::string::npos) return false;
+    if (entry.text.find(word) == std::string::npos && name.find(word) == std::string_view::npos &&
+        folder.find(word) == std::string_view::npos) {
+      return false;
+    }
   }
   return true;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -20,7 +21,7 @@ class Rows {
   // until Refresh.
   void Put(Demo demo);
   // Forgets every demo whose path is not kept.
-  void KeepOnly(const std::vector<std::string>& paths);
+  void KeepOnly(const std::vector<std::string_view>& paths);
   void Clear();
   // Filters and sorts again: after puts, or a new query or order.
   void Refresh();
@@ -44,7 +45,10 @@ class Rows {
  private:
   struct Entry {
     Demo demo;
-    std::string text;  // every column folded, separated by '\n'
+    // Every column but the name and the folder folded, separated by '\n'; those two are
+    // searched in the folded path, which the index keeps once for both.
+    std::string text;
+    const std::string* key = nullptr;  // the folded path: index_'s own, which never moves
   };
   bool Matches(const Entry& entry) const;
   bool Before(std::uint32_t a, std::uint32_t b) const;

@@ -7,6 +7,7 @@ namespace rd {
 // MessageBox styles and answers, Windows' own values.
 namespace mb {
 inline constexpr unsigned OK = 0x0;
+inline constexpr unsigned YesNoCancel = 0x3;
 inline constexpr unsigned YesNo = 0x4;
 inline constexpr unsigned IconCritical = 0x10;
 inline constexpr unsigned IconQuestion = 0x20;
@@ -37,13 +38,20 @@ struct OpenResult {
   std::string path;  // the full path chosen
 };
 
-// Modal message boxes and the open-file dialog; the adapter owns them by the active window.
+struct FolderResult {
+  enum class Outcome { Chosen, Cancelled, Failed } outcome = Outcome::Cancelled;
+  std::string path;  // the folder chosen, without a trailing backslash
+};
+
+// Modal message boxes, the open-file dialog and the folder picker; the adapter owns them by the active window.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
   virtual int ShowMessage(const std::string& text, const std::string& title, unsigned style) = 0;
   virtual OpenResult ShowOpen(const OpenRequest& request) = 0;
+  // A file-system folder picked, under this title.
+  virtual FolderResult ShowFolder(const std::string& title) = 0;
 };
 
 }  // namespace rd

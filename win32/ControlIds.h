@@ -38,5 +38,7 @@ inline constexpr int LibraryList = 301;  // the virtual list view, report mode
 inline constexpr int LibraryLblStatus = 302;
 inline constexpr int LibraryLblLine = 303;
 inline constexpr int LibraryLblPlayers = 304;
+inline constexpr int LibraryCmdAddFolder = 305;
+inline constexpr int LibraryCmdRemoveFolder = 306;  // a menu of the folders added
 
 }  // namespace rd::ids

@@ -92,6 +92,10 @@ bool LibraryView::Create() {
   line_ = AddControl(WC_STATICA, "", kLabel, 0, ids::LibraryLblLine, {0, 0, 0, 0}, FontKind::Bold);
   players_ = AddControl(WC_STATICA, "", kLabel, 0, ids::LibraryLblPlayers, {0, 0, 0, 0},
                         FontKind::Normal);
+  addFolder_ = AddControl(WC_BUTTONA, "&Add folder...", WS_TABSTOP | BS_PUSHBUTTON, 0,
+                          ids::LibraryCmdAddFolder, {0, 0, 0, 0}, FontKind::Normal);
+  removeFolder_ = AddControl(WC_BUTTONA, "&Remove folder...", WS_TABSTOP | BS_PUSHBUTTON, 0,
+                             ids::LibraryCmdRemoveFolder, {0, 0, 0, 0}, FontKind::Normal);
   if (!search_ || !list_) return false;
 
   // Before the box is shown: Wine's edit draws a cue set later only on the next repaint.
@@ -123,7 +127,7 @@ bool LibraryView::Create() {
     shown_ = form_.CurrentPicture() ? ScaledPicture(*form_.CurrentPicture()) : ScaledPicture();
     InvalidateRect(Hwnd(), &picture_, TRUE);
   };
-  SetTabOrder({search_, list_});
+  SetTabOrder({search_, list_, addFolder_, removeFolder_});
   FinishLayout(PreferredOwner());
   RowsChanged();
   return true;
@@ -187,8 +191,12 @@ void LibraryView::Arrange() {
   place(search_, m + labelWidth, m, listRight - m - labelWidth, row);
   const int listTop = m + row + m;
   const int statusTop = height - m - row + px(4);
-  place(list_, m, listTop, listRight - m, statusTop - listTop - m / 2);
-  place(status_, m, statusTop, listRight - m, row - px(4));
+  const int button = px(110), buttonTop = height - m - row;
+  const int buttonsLeft = std::max(m, listRight - 2 * button - m / 2);
+  place(list_, m, listTop, listRight - m, buttonTop - listTop - m / 2);
+  place(status_, m, statusTop, buttonsLeft - 2 * m, row - px(4));
+  place(addFolder_, buttonsLeft, buttonTop, button, row);
+  place(removeFolder_, buttonsLeft + button + m / 2, buttonTop, button, row);
   const int paneLeft = listRight + m;
   const int pictureHeight = pane * 3 / 4;
   picture_ = RECT{paneLeft, m, paneLeft + pane, m + pictureHeight};
@@ -307,6 +315,27 @@ void LibraryView::ContextMenu(int x, int y) {
     case kCopyPath: CopyPath(row); break;
     default: break;
   }
+}
+
+// The folders the user added, one item each; choosing one forgets it.
+void LibraryView::RemoveFolderMenu() {
+  const std::vector<library::Root> folders = form_.UserFolders();
+  const HMENU menu = CreatePopupMenu();
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    std::string label = library::LibraryWindow::FolderLabel(folders[i]);
+    // A lone "&" would underline the next letter.
+    for (std::size_t at = label.find('&'); at != std::string::npos; at = label.find('&', at + 2)) {
+      label.insert(at, 1, '&');
+    }
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), label.c_str());
+  }
+  if (folders.empty()) AppendMenuA(menu, MF_STRING | MF_GRAYED, 0, "No folders added");
+  RECT at{};
+  GetWindowRect(removeFolder_, &at);
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.right, at.top, 0, Hwnd(), nullptr));
+  DestroyMenu(menu);
+  if (chosen > 0) form_.RemoveFolder(chosen - 1);
 }
 
 void LibraryView::CopyPath(int row) {
@@ -431,6 +460,16 @@ LRESULT LibraryView::Message(UINT message, WPARAM wParam, LPARAM lParam, bool& h
       }
       break;
     case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::LibraryCmdAddFolder) {
+        handled = true;
+        form_.AddFolder();
+        return 0;
+      }
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == ids::LibraryCmdRemoveFolder) {
+        handled = true;
+        RemoveFolderMenu();
+        return 0;
+      }
       // Enter and Escape from the dialog manager, when no key of ours took them first.
       if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
         handled = true;

@@ -30,6 +30,7 @@ class LibraryView final : public FormWindow {
   LRESULT Notify(NMHDR* header, bool& handled);
   void ContextMenu(int x, int y);
   void CopyPath(int row);
+  void RemoveFolderMenu();
   void KeepLayout();
   void PlaceSaved();
   int Focused() const;
@@ -40,6 +41,8 @@ class LibraryView final : public FormWindow {
   HWND status_ = nullptr;
   HWND line_ = nullptr;
   HWND players_ = nullptr;
+  HWND addFolder_ = nullptr;
+  HWND removeFolder_ = nullptr;
   HWND searchLabel_ = nullptr;
   HWND listLabel_ = nullptr;
   RECT picture_{};

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <vector>
@@ -17,6 +18,22 @@ namespace {
 HWND Owner() {
   const HWND active = GetActiveWindow();
   return active ? active : FormWindow::PreferredOwner();
+}
+
+std::wstring Wide(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), n, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(n - 1));
+  return narrow;
 }
 
 }  // namespace
@@ -69,6 +86,45 @@ OpenResult Win32Dialogs::ShowOpen(const OpenRequest& request) {
   } else {
     result.outcome = extendedError() == 0 ? OpenResult::Outcome::Cancelled
                                                  : OpenResult::Outcome::Failed;
+  }
+  return result;
+}
+
+FolderResult Win32Dialogs::ShowFolder(const std::string& title) {
+  // The shell and OLE only when the picker is first wanted: the program's start does not pay
+  // for them. The picker's newer look needs OLE on this thread.
+  using InitFn = HRESULT(WINAPI*)(LPVOID);
+  using FreeFn = void(WINAPI*)(LPVOID);
+  using PathExFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, int);
+  static const auto initialize = SystemFunction<InitFn>("ole32.dll", "OleInitialize");
+  static const auto release = SystemFunction<FreeFn>("ole32.dll", "CoTaskMemFree");
+  static const auto browse =
+      SystemFunction<decltype(&SHBrowseForFolderW)>("shell32.dll", "SHBrowseForFolderW");
+  static const auto pathOf =
+      SystemFunction<decltype(&SHGetPathFromIDListW)>("shell32.dll", "SHGetPathFromIDListW");
+  static const auto longPathOf = SystemFunction<PathExFn>("shell32.dll", "SHGetPathFromIDListEx");
+  static const bool ole = initialize && SUCCEEDED(initialize(nullptr));
+  FolderResult result;
+  if (!release || !browse || !pathOf) {
+    result.outcome = FolderResult::Outcome::Failed;
+    return result;
+  }
+  const std::wstring caption = Wide(title);
+  BROWSEINFOW info{};
+  info.hwndOwner = Owner();
+  info.lpszTitle = caption.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | (ole ? BIF_NEWDIALOGSTYLE : 0);
+  PIDLIST_ABSOLUTE chosen = browse(&info);
+  if (!chosen) return result;  // cancelled
+  std::vector<wchar_t> path(32 * 1024, L'\0');
+  const BOOL named = longPathOf ? longPathOf(chosen, path.data(), static_cast<DWORD>(path.size()), 0)
+                                : pathOf(chosen, path.data());
+  release(chosen);
+  if (named && path[0] != L'\0') {
+    result.outcome = FolderResult::Outcome::Chosen;
+    result.path = Narrow(path.data());
+  } else {
+    result.outcome = FolderResult::Outcome::Failed;
   }
   return result;
 }

@@ -12,6 +12,7 @@ class Win32Dialogs final : public Dialogs {
  public:
   int ShowMessage(const std::string& text, const std::string& title, unsigned style) override;
   OpenResult ShowOpen(const OpenRequest& request) override;
+  FolderResult ShowFolder(const std::string& title) override;
 };
 
 }  // namespace rd::win32

@@ -96,6 +96,20 @@ TEST(LibraryE2e, ListsReadsSearchesTakesAndPlaysRealDemos) {
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_TRUE(GetWindowRect(library, &frame) && frame.right - frame.left <= work.right - work.left &&
                 frame.bottom - frame.top <= work.bottom - work.top) << "it fits on the screen";
+    // The folder buttons below the list, clear of it and of each other, inside the window.
+    HWND add = Control(library, LibraryCmdAddFolder), remove = Control(library, LibraryCmdRemoveFolder);
+    ASSERT_TRUE(add && remove);
+    EXPECT_EQ(GetText(add), "&Add folder...");
+    EXPECT_EQ(GetText(remove), "&Remove folder...");
+    RECT listBox{}, addBox{}, removeBox{}, overlap{};
+    GetWindowRect(list, &listBox);
+    GetWindowRect(add, &addBox);
+    GetWindowRect(remove, &removeBox);
+    EXPECT_FALSE(IntersectRect(&overlap, &listBox, &addBox) || IntersectRect(&overlap, &listBox, &removeBox) ||
+                 IntersectRect(&overlap, &addBox, &removeBox));
+    EXPECT_TRUE(addBox.top >= listBox.bottom && removeBox.bottom <= frame.bottom &&
+                removeBox.right <= frame.right && addBox.right - addBox.left > 20 &&
+                IsWindowVisible(add) && IsWindowVisible(remove));
     EXPECT_FALSE(SaveScreenshot(library, std::string("library-") + size + "dpi").empty());
     if (std::string(size) == "144") {
       ASSERT_TRUE(PostKey(list, VK_ESCAPE));

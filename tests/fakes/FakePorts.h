@@ -107,10 +107,19 @@ class FakeDialogs final : public Dialogs {
     return r;
   }
 
+  FolderResult ShowFolder(const std::string& title) override {
+    if (sharedLog) sharedLog->push_back("folder dialog " + title);
+    if (folderResults.empty()) return FolderResult{FolderResult::Outcome::Cancelled, {}};
+    const FolderResult r = folderResults.front();
+    folderResults.pop_front();
+    return r;
+  }
+
   std::vector<Message> messages;
   // Answers in turn; without one a box answers its first button (OK, or Yes).
   std::deque<int> answers;
   std::deque<OpenResult> openResults;  // without one the dialog is cancelled
+  std::deque<FolderResult> folderResults;  // likewise
   // Runs inside each box, before it answers (the user acting while it is open).
   std::function<void(const Message&)> whileShown;
   std::vector<std::string>* sharedLog = nullptr;

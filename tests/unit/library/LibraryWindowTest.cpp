@@ -336,3 +336,136 @@ TEST_F(Library, ChangesInAWatchedFolderRescan) {
 
 }  // namespace
 }  // namespace rd::library
+
+namespace rd::library {
+namespace {
+
+Texts Names(const LibraryWindow& w) {
+  Texts names;
+  for (int row = 0; row < w.RowCount(); ++row) names.push_back(w.CellText(row, 0));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool Has(const Texts& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// "Add folder...": the folder picked, then the question whether its subfolders count; the
+// answer is kept with the folder in the value the library always kept (a "<" for the top
+// level only), next to folders stored before. Adding it again with the other answer changes
+// the folder rather than listing it twice; a cancel anywhere changes nothing; a picker that
+// cannot be shown says so.
+TEST_F(Library, AddFolderAsksAboutSubfoldersAndKeepsTheAnswer) {
+  fp.registry.PutText(regroot::CurrentUser, std::string(catalogue::SettingsKey), "LibraryFolders",
+                      "E:\\Old|<F:\\Top");
+  fp.files.AddFile("D:\\Pack\\one.dm_68", Corpus("real-07.dm_68"));
+  fp.files.AddFile("D:\\Pack\\cup\\two.dm_68", Corpus("real-04.dm_68"));
+  auto window = Open();
+  fp.background.Finish();
+  const auto stored = [&] {
+    return fp.registry
+        .GetText(regroot::CurrentUser, std::string(catalogue::SettingsKey), "LibraryFolders")
+        .value_or("(none)");
+  };
+  struct Step {
+    FolderResult picked;
+    int answer;  // to the question about subfolders; -1: not asked
+    std::string stored;
+    bool one, two;  // listed afterwards
+  };
+  using O = FolderResult::Outcome;
+  const Step steps[] = {
+      {{O::Cancelled, {}}, -1, "E:\\Old|<F:\\Top", false, false},
+      {{O::Chosen, "D:\\Pack\\"}, answer::Cancel, "E:\\Old|<F:\\Top", false, false},
+      {{O::Chosen, "D:\\Pack\\"}, answer::No, "E:\\Old|<F:\\Top|<D:\\Pack", true, false},
+      {{O::Chosen, "d:\\pack"}, answer::Yes, "E:\\Old|<F:\\Top|D:\\Pack", true, true},
+      {{O::Chosen, "D:\\Pack"}, answer::Yes, "E:\\Old|<F:\\Top|D:\\Pack", true, true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(stored());
+    fp.dialogs.folderResults.push_back(step.picked);
+    const std::size_t asked = fp.dialogs.messages.size();
+    if (step.answer >= 0) fp.dialogs.answers.push_back(step.answer);
+    window->AddFolder();
+    fp.background.Finish();
+    EXPECT_EQ(fp.dialogs.messages.size(), asked + (step.answer >= 0 ? 1 : 0));
+    if (step.answer >= 0) {
+      std::string folder = step.picked.path;
+      if (folder.back() == '\\') folder.pop_back();
+      EXPECT_EQ(fp.dialogs.messages.back().text, "Include the subfolders of " + folder + "?");
+      EXPECT_EQ(fp.dialogs.messages.back().style & 0xF, mb::YesNoCancel);
+    }
+    EXPECT_EQ(stored(), step.stored);
+    const Texts names = Names(*window);
+    EXPECT_EQ(Has(names, "one.dm_68"), step.one);
+    EXPECT_EQ(Has(names, "two.dm_68"), step.two);
+  }
+  const std::vector<Root> folders = window->UserFolders();
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(LibraryWindow::FolderLabel(folders[0]), "E:\\Old (with subfolders)");
+  EXPECT_EQ(LibraryWindow::FolderLabel(folders[1]), "F:\\Top");
+  EXPECT_EQ(folders[2].folder, "D:\\Pack");
+
+  fp.dialogs.folderResults.push_back({O::Failed, {}});
+  window->AddFolder();
+  EXPECT_EQ(fp.dialogs.messages.back().text, "The folder picker could not be shown.");
+  EXPECT_EQ(stored(), "E:\\Old|<F:\\Top|D:\\Pack");
+}
+
+// Removing a folder forgets it: its demos leave the list and it is watched no more, while
+// the files stay where they are and a demo that another folder also holds stays listed.
+TEST_F(Library, RemovingAFolderForgetsItsDemosOnly) {
+  fp.files.AddFile("D:\\Pack\\one.dm_68", Corpus("real-07.dm_68"));
+  auto window = Open();
+  fp.background.Finish();
+  window->Form_DropFiles({"D:\\Pack", "C:\\Mine\\sub"});
+  fp.background.Finish();
+  ASSERT_EQ(window->UserFolders().size(), 2u);
+  EXPECT_TRUE(Has(Names(*window), "one.dm_68"));
+  EXPECT_TRUE(Has(fp.notices.Folders(), "D:\\Pack"));
+
+  window->RemoveFolder(5);  // no such folder
+  window->RemoveFolder(0);
+  fp.background.Finish();
+  EXPECT_FALSE(Has(Names(*window), "one.dm_68"));
+  EXPECT_FALSE(Has(fp.notices.Folders(), "D:\\Pack"));
+  EXPECT_TRUE(fp.files.Content("D:\\Pack\\one.dm_68")) << "nothing on disk is touched";
+  window->RemoveFolder(0);  // C:\Mine\sub: the file box's folder still holds its demo
+  fp.background.Finish();
+  EXPECT_TRUE(window->UserFolders().empty());
+  EXPECT_TRUE(Has(Names(*window), "c1a0.dem"));
+  EXPECT_EQ(window->RowCount(), 5);
+}
+
+// The engines that keep the user's files in a home folder record demos in a demos folder of
+// each game folder there: those are listed, subfolders included, when they exist; a game
+// folder without demos is not watched; without the user's folder nothing is looked for.
+TEST_F(Library, TheEnginesHomeDemosFoldersAreSources) {
+  const std::string home = "C:\\Users\\Player\\AppData\\Roaming\\Quake3";
+  fp.files.AddFile(home + "\\baseq3\\demos\\io.dm_68", Corpus("real-07.dm_68"));
+  fp.files.AddFile(home + "\\missionpack\\demos\\cup\\deep.dm_68", Corpus("real-04.dm_68"));
+  fp.files.AddFile(home + "\\cpma\\q3config.cfg", "seta name x");
+  fp.files.AddFile("C:\\Users\\Player\\Documents\\RTCW\\Main\\demos\\wolf.dm_60", "too short");
+  auto window = Open();
+  fp.background.Finish();
+  const Texts names = Names(*window);
+  EXPECT_TRUE(Has(names, "io.dm_68"));
+  EXPECT_TRUE(Has(names, "deep.dm_68"));
+  EXPECT_TRUE(Has(names, "wolf.dm_60"));
+  EXPECT_EQ(window->RowCount(), 8);
+  const Texts watched = fp.notices.Folders();
+  EXPECT_TRUE(Has(watched, home + "\\baseq3\\demos"));
+  EXPECT_FALSE(Has(watched, home + "\\cpma\\demos"));
+  window.reset();
+
+  fp.process.userFolders.erase(UserFolder::RoamingAppData);
+  fp.process.userFolders.erase(UserFolder::Documents);
+  fp.files.Remove("C:\\Users\\Player\\AppData\\Local\\Replaydock\\Library.cache");
+  auto without = Open();
+  fp.background.Finish();
+  EXPECT_EQ(without->RowCount(), 5);
+}
+
+}  // namespace
+}  // namespace rd::library

@@ -57,7 +57,10 @@ TEST(Rows, EveryWordMustMatchSomeColumn) {
       {"c:\\a", {"base.dm_60", "duel.dm_68"}},
       {"wolfenstein", {"base.dm_60"}},
       {"10:00", {"duel.dm_68", "same.dm_68"}},
-      {"dm17q", {}}};
+      {"dm17q", {}},
+      {"FINAL.D", {"Final.dem"}},
+      {"a\\duel", {}},  // the folder and the name are two columns
+      {"\\b", {"Final.dem"}}};
   for (const auto& [query, expected] : cases) {
     rows.SetQuery(query);
     rows.Refresh();
