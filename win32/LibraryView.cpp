@@ -10,6 +10,7 @@
 #include "win32/CommonControls.h"
 #include "win32/ControlIds.h"
 #include "win32/DragOut.h"
+#include "win32/WideText.h"
 
 namespace rd::win32 {
 namespace {
@@ -20,14 +21,6 @@ constexpr int kRightAligned[] = {static_cast<int>(library::Column::Length),
 // Pixels at 96 DPI.
 constexpr int kWidth = 900, kHeight = 540, kPane = 260, kMargin = 8, kRow = 23;
 enum MenuId { kPlay = 1, kShow, kOpenFolder, kCopyPath };
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 // From shell32 only when a drop arrives.
 std::vector<std::string> DroppedFiles(HDROP drop) {

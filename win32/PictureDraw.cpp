@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win32/WideText.h"
+
 namespace rd::win32 {
 namespace {
 
@@ -24,13 +26,6 @@ void Blit(HDC dc, int x, int y, const pictures::Image& image) {
   info.bmiHeader.biCompression = BI_RGB;
   StretchDIBits(dc, x, y, image.width, image.height, 0, 0, image.width, image.height, bgrx.data(),
                 &info, DIB_RGB_COLORS, SRCCOPY);
-}
-
-std::wstring Wide(const std::string& text) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
 }
 
 }  // namespace
