@@ -10,6 +10,7 @@
 #include "win32/CommonControls.h"
 #include "win32/ControlIds.h"
 #include "win32/DragOut.h"
+#include "win32/DroppedFiles.h"
 #include "win32/WideText.h"
 
 namespace rd::win32 {
@@ -21,28 +22,6 @@ constexpr int kRightAligned[] = {static_cast<int>(library::Column::Length),
 // Pixels at 96 DPI.
 constexpr int kWidth = 900, kHeight = 540, kPane = 260, kMargin = 8, kRow = 23;
 enum MenuId { kPlay = 1, kShow, kOpenFolder, kCopyPath };
-
-// From shell32 only when a drop arrives.
-std::vector<std::string> DroppedFiles(HDROP drop) {
-  using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
-  using FinishFn = void(WINAPI*)(HDROP);
-  const HMODULE shell32 = LoadLibraryA("shell32.dll");
-  const auto query = shell32 ? reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(
-                                   GetProcAddress(shell32, "DragQueryFileA")))
-                             : nullptr;
-  const auto finish = shell32 ? reinterpret_cast<FinishFn>(reinterpret_cast<void (*)()>(
-                                    GetProcAddress(shell32, "DragFinish")))
-                              : nullptr;
-  std::vector<std::string> paths;
-  const UINT count = query ? query(drop, 0xFFFFFFFF, nullptr, 0) : 0;
-  for (UINT i = 0; i < count; ++i) {
-    std::string path(query(drop, i, nullptr, 0) + 1, '\0');
-    path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
-    paths.push_back(path);
-  }
-  if (finish) finish(drop);
-  return paths;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win32/ControlIds.h"
+#include "win32/DroppedFiles.h"
 
 namespace rd::win32 {
 namespace {
@@ -19,31 +20,6 @@ constexpr int kDropTwips = 1800;  // room for the longest list when it drops dow
 // The demo's line under the file box; everything below it sits this much lower.
 constexpr TwipRect kDemoLine{1080, 1680, 5415, 255};
 constexpr int kBelow = 360;
-
-// From shell32 only when a drop arrives, so that start-up does not load it for this.
-template <typename Fn>
-Fn ShellFunction(const char* name) {
-  const HMODULE shell32 = LoadLibraryA("shell32.dll");
-  if (!shell32) return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(shell32, name)));
-}
-
-// The names of the files dropped, in their order.
-std::vector<std::string> DroppedFiles(HDROP drop) {
-  using QueryFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
-  using FinishFn = void(WINAPI*)(HDROP);
-  static const auto query = ShellFunction<QueryFn>("DragQueryFileA");
-  static const auto finish = ShellFunction<FinishFn>("DragFinish");
-  std::vector<std::string> paths;
-  const UINT count = query ? query(drop, 0xFFFFFFFF, nullptr, 0) : 0;
-  for (UINT i = 0; i < count; ++i) {
-    std::string path(query(drop, i, nullptr, 0) + 1, '\0');
-    path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
-    paths.push_back(path);
-  }
-  if (finish) finish(drop);
-  return paths;
-}
 
 void Line(HDC dc, int x1, int y, int x2, int thickness, COLORREF colour) {
   RECT rect{x1, y, x2, y + thickness};
