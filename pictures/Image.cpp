@@ -14,8 +14,11 @@ namespace {
 // data byte by byte (where a real 0xFF is followed by 0x00).
 bool HuffmanTablesFit(std::string_view b) {
   const auto at = [&](std::size_t i) { return static_cast<unsigned char>(b[i]); };
-  if (b.size() < 2 || at(0) != 0xFF || at(1) != 0xD8) return true;  // no JPEG
-  std::size_t pos = 2;
+  // stb takes fill bytes (0xFF) before the start marker too.
+  std::size_t pos = 0;
+  while (pos < b.size() && at(pos) == 0xFF) ++pos;
+  if (pos == 0 || pos >= b.size() || at(pos) != 0xD8) return true;  // no JPEG
+  ++pos;
   while (pos + 1 < b.size()) {
     if (at(pos) != 0xFF || at(pos + 1) == 0xFF) {
       ++pos;
