@@ -5,9 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "pictures/Levelshots.h"
 #include "win32/PictureDraw.h"
-#include "win32/Win32Ports.h"
 
 // The map's picture drawn into a memory DC, its pixels read back.
 namespace {
@@ -114,32 +112,6 @@ TEST(PictureDraw, NoPictureIsSaidQuietlyInsideThePane) {
   rd::win32::DrawPicture(blank.dc, RECT{10, 10, 10, 40}, Halves(8, 8));
   for (int y = 0; y < 50; ++y)
     for (int x = 0; x < 50; ++x) ASSERT_TRUE(blank.White(x, y)) << x << "," << y;
-}
-
-// OpenArena's archives through the Win32 file system, found under Wine's Z: drive: the index
-// lists them in the engine's order and the later archive's levelshot is drawn.
-TEST(PictureDraw, ALevelshotFromRealArchivesThroughTheWin32FileSystem) {
-  const std::string game = "Z:\\usr\\share\\games\\openarena";
-  if (GetFileAttributesA((game + "\\baseoa\\pak6-patch088.pk3").c_str()) == INVALID_FILE_ATTRIBUTES) {
-    GTEST_SKIP() << "OpenArena's data is not installed (openarena-088-data; tools/setup.sh installs it)";
-  }
-  rd::win32::Win32Platform platform;
-  const auto index = rd::pictures::LevelshotIndex::Build(platform.files, game, "baseoa", "");
-  ASSERT_GE(index.Archives().size(), 2u);
-  for (std::size_t i = 1; i < index.Archives().size(); ++i) {
-    EXPECT_TRUE(index.Archives()[i].read) << index.Archives()[i].path;
-    EXPECT_LT(_stricmp(index.Archives()[i - 1].path.c_str(), index.Archives()[i].path.c_str()), 0);
-  }
-  EXPECT_TRUE(index.Current(platform.files));
-  const auto shot = rd::pictures::Levelshot(platform.files, index, "aggressor");
-  ASSERT_TRUE(shot);
-  EXPECT_EQ(shot->width, 128);
-  Canvas canvas(200, 200);
-  rd::win32::DrawPicture(canvas.dc, RECT{0, 0, 200, 200}, *shot);
-  int white = 0;
-  for (int y = 0; y < 200; y += 4)
-    for (int x = 0; x < 200; x += 4) white += canvas.White(x, y);
-  EXPECT_LT(white, 50 * 50 / 10);  // the whole square is covered by the picture
 }
 
 }  // namespace

@@ -72,34 +72,6 @@ long Lists(const fakes::FakeFileSystem& files) {
 
 }  // namespace
 
-TEST(MapPicturesTest, EachGameItsOwnSource) {
-  using Kind = PictureSource::Kind;
-  struct Case {
-    const char* game;
-    const char* mod;
-    Kind kind;
-    std::string_view base;
-    PakOrder order;
-  };
-  const Case cases[] = {
-      {"Quake 3 Arena", "", Kind::Levelshots, "baseq3", PakOrder::Quake3},
-      {"Quake 3 Arena", "cpma", Kind::Levelshots, "baseq3", PakOrder::Quake3},
-      {"Return To Castle Wolfenstein", "osp", Kind::Levelshots, "Main", PakOrder::RtcwMultiplayer},
-      {"Half-Life", "cstrike", Kind::Overview, {}, PakOrder::Quake3},
-      {"Half-Life", "CStrike", Kind::Overview, {}, PakOrder::Quake3},
-      {"Half-Life", "dod", Kind::None, {}, PakOrder::Quake3},
-      {"Half-Life", "valve", Kind::None, {}, PakOrder::Quake3},
-  };
-  for (const Case& c : cases) {
-    const PictureSource s = SourceFor(Game(c.game), c.mod);
-    EXPECT_EQ(s.kind, c.kind) << c.game << " " << c.mod;
-    if (c.kind == Kind::Levelshots) {
-      EXPECT_EQ(s.base, c.base) << c.game;
-      EXPECT_EQ(s.order, c.order) << c.game;
-    }
-  }
-}
-
 TEST(MapPicturesTest, PicturesOfEveryGameAndEachFolderIndexedOnce) {
   fakes::FakeFileSystem files;
   Install(files);
