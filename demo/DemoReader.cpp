@@ -464,29 +464,45 @@ bool LastTimeFromTail(Window& file, std::uint64_t size, std::int32_t& time) {
 // larger sequence, up to the last record's room from where the file ends. Offsets inside the true chain all lead
 // to its last record; a chance chain that leads elsewhere makes the answer unsure.
 bool LastTimeFromCutTail(Window& file, std::uint64_t size, std::int32_t& time) {
-  constexpr int kLinks = 3;
+  constexpr std::uint32_t kLinks = 3;
   const std::uint64_t from = size > 2 * kTailBytes ? size - 2 * kTailBytes : 0;
   std::string_view tail;
   if (!file.Get(from, static_cast<std::size_t>(size - from), tail)) return false;
+  // Each offset's chain, worked out from the end back: its record, then the chain from the
+  // next header when that header may follow. Chains that meet share their rest, so no
+  // offset is walked twice (a tail of padding behind a demo would make that quadratic).
+  // Each is kept in four bytes, its last record and how many records it has (up to kLinks);
+  // the room is kept for the thread's next demo, as a library's scan reads thousands.
+  constexpr int kLinkShift = 24;
+  thread_local std::vector<std::uint32_t> chains;
+  chains.assign(tail.size(), 0);
+  const auto recordEnd = [&](std::size_t at) {
+    return at + kRecordHeader + static_cast<std::size_t>(Int32At(tail, at + 4));
+  };
+  for (std::size_t at = tail.size(); at-- > 0;) {
+    if (at + kRecordHeader > tail.size()) continue;
+    const std::int32_t length = Int32At(tail, at + 4);
+    // A chain ends at the end marker, at a header that cannot follow, or where the file
+    // breaks off.
+    if (length < 0 || length > kMaxMessage ||
+        at + kRecordHeader + static_cast<std::size_t>(length) > tail.size()) {
+      continue;
+    }
+    const std::size_t next = recordEnd(at);
+    std::uint32_t chain = static_cast<std::uint32_t>(at) | (1u << kLinkShift);
+    if (next + kRecordHeader <= tail.size() && (chains[next] >> kLinkShift) > 0 &&
+        Int32At(tail, next) > Int32At(tail, at)) {
+      const std::uint32_t links = std::min<std::uint32_t>(kLinks, (chains[next] >> kLinkShift) + 1);
+      chain = (chains[next] & ((1u << kLinkShift) - 1)) | (links << kLinkShift);
+    }
+    chains[at] = chain;
+  }
   std::vector<std::pair<std::size_t, std::int32_t>> decoded;  // last record, its time or -1
   bool found = false;
   for (std::size_t at = 0; at + kRecordHeader <= tail.size(); ++at) {
-    std::size_t pos = at, last = 0;
-    int links = 0;
-    std::int32_t sequence = 0;
-    while (pos + kRecordHeader <= tail.size()) {
-      const std::int32_t length = Int32At(tail, pos + 4);
-      // The chain ends at the end marker, at a header that cannot follow, or where the
-      // file breaks off.
-      if (length < 0 || length > kMaxMessage || (links > 0 && Int32At(tail, pos) <= sequence) ||
-          pos + kRecordHeader + static_cast<std::size_t>(length) > tail.size()) {
-        break;
-      }
-      sequence = Int32At(tail, pos);
-      last = pos;
-      ++links;
-      pos += kRecordHeader + static_cast<std::size_t>(length);
-    }
+    const std::uint32_t links = chains[at] >> kLinkShift;
+    const std::size_t last = links > 0 ? chains[at] & ((1u << kLinkShift) - 1) : 0;
+    const std::size_t pos = links > 0 ? recordEnd(last) : at;
     // Less than a record's room left after it: else a chance chain that broke off early.
     if (links < kLinks || tail.size() - pos > kRecordHeader + kMaxMessage) continue;
     auto known = std::find_if(decoded.begin(), decoded.end(),
@@ -606,19 +622,32 @@ DemoInfo Read(std::string_view start, std::string_view name, const SizeOf& sizeO
 
 }  // namespace
 
-DemoInfo ReadDemo(FileSystem& files, const std::string& path) {
+namespace {
+
+DemoInfo ReadPath(FileSystem& files, const std::string& path, const std::uint64_t* size) {
   std::string start;
   if (files.ReadBytes(path, 0, kStartBytes, start) != 0) return Fail("the file cannot be read");
   // A file shorter than the start is whole already; only the Quake 3 length asks.
   const SizeOf sizeOf = [&]() -> std::uint64_t {
     FileFacts facts;
     if (start.size() < kStartBytes) return start.size();
+    if (size) return *size;
     return files.Facts(path, facts) == 0 ? facts.size : 0;
   };
   const ReadAt readAt = [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
     return files.ReadBytes(path, offset, count, bytes) == 0;
   };
   return Read(start, path, sizeOf, readAt);
+}
+
+}  // namespace
+
+DemoInfo ReadDemo(FileSystem& files, const std::string& path) {
+  return ReadPath(files, path, nullptr);
+}
+
+DemoInfo ReadDemo(FileSystem& files, const std::string& path, std::uint64_t size) {
+  return ReadPath(files, path, &size);
 }
 
 DemoInfo ReadDemoBytes(std::string_view file, std::string_view name) {

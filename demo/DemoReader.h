@@ -44,6 +44,8 @@ struct DemoInfo {
 // and for the Quake 3 engine a few records after the game state and the last kilobytes. The
 // engine is told by the content; the name adds the protocol (.dm_NN) and other games' kinds.
 DemoInfo ReadDemo(FileSystem& files, const std::string& path);
+// The same, the file's size already known (from its folder's listing, say).
+DemoInfo ReadDemo(FileSystem& files, const std::string& path, std::uint64_t size);
 
 // The same reading over a whole file already in memory (tests, fuzzing): answers what
 // ReadDemo answers for a file of these bytes.
