@@ -53,44 +53,52 @@ class Reader {
 
 }  // namespace
 
-std::string CacheBytes(const std::vector<Demo>& demos, const std::vector<std::string>& indexes) {
-  std::vector<const Demo*> all;
-  all.reserve(demos.size());
-  for (const Demo& demo : demos) all.push_back(&demo);
-  return CacheBytes(all, indexes);
-}
-
-std::string CacheBytes(const std::vector<const Demo*>& demos, const std::vector<std::string>& indexes) {
-  std::string body;
-  body.reserve(demos.size() * 160);
-  for (const Demo* demo : demos) {
-    const Demo& d = *demo;
-    PutText(body, d.path);
-    PutNumber(body, d.size, 8);
-    PutNumber(body, d.writeTime, 8);
-    PutNumber(body, d.read ? 1 : 0, 1);
-    for (const std::string* text : {&d.game, &d.map, &d.mod, &d.players, &d.type, &d.line}) {
-      PutText(body, *text);
-    }
-    std::uint64_t seconds = 0;
-    std::memcpy(&seconds, &d.seconds, sizeof seconds);
-    PutNumber(body, seconds, 8);
-    PutNumber(body, d.roster.size(), 4);
-    for (const std::string& player : d.roster) PutText(body, player);
+void CacheWriter::Add(const Demo& d) {
+  PutText(body_, d.path);
+  PutNumber(body_, d.size, 8);
+  PutNumber(body_, d.writeTime, 8);
+  PutNumber(body_, d.read ? 1 : 0, 1);
+  for (const std::string* text : {&d.game, &d.map, &d.mod, &d.players, &d.type, &d.line}) {
+    PutText(body_, *text);
   }
-  PutNumber(body, indexes.size(), 4);
-  for (const std::string& index : indexes) PutText(body, index);
-  std::string out(kMagic);
-  PutNumber(out, kVersion, 4);
-  PutNumber(out, demos.size(), 4);
-  PutNumber(out, body.size(), 8);
-  PutNumber(out, Checksum(body), 8);
-  return out + body;
+  std::uint64_t seconds = 0;
+  std::memcpy(&seconds, &d.seconds, sizeof seconds);
+  PutNumber(body_, seconds, 8);
+  PutNumber(body_, d.roster.size(), 4);
+  for (const std::string& player : d.roster) PutText(body_, player);
+  ++count_;
 }
 
-CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos,
-                       std::vector<std::string>* indexes) {
-  demos.clear();
+std::string CacheWriter::Finish(const std::vector<std::string>& indexes) const {
+  std::string tail;
+  PutNumber(tail, indexes.size(), 4);
+  for (const std::string& index : indexes) PutText(tail, index);
+  std::string out(kMagic);
+  out.reserve(kHeader + body_.size() + tail.size());
+  PutNumber(out, kVersion, 4);
+  PutNumber(out, count_, 4);
+  PutNumber(out, body_.size() + tail.size(), 8);
+  const std::size_t sumAt = out.size();
+  PutNumber(out, 0, 8);
+  out += body_;
+  out += tail;
+  const std::uint64_t sum = Checksum(std::string_view(out).substr(kHeader));
+  for (int i = 0; i < 8; ++i)
+    out[sumAt + static_cast<std::size_t>(i)] = static_cast<char>((sum >> (8 * i)) & 0xFF);
+  return out;
+}
+
+std::string CacheBytes(const std::vector<Demo>& demos, const std::vector<std::string>& indexes) {
+  CacheWriter writer;
+  for (const Demo& demo : demos) writer.Add(demo);
+  return writer.Finish(indexes);
+}
+
+namespace {
+
+// Reads the whole cache, handing each demo on when each is given; only checks otherwise.
+CacheStatus Walk(const std::string& bytes, const EachDemo* each,
+                 std::vector<std::string>* indexes) {
   if (indexes) indexes->clear();
   if (bytes.empty()) return CacheStatus::Missing;
   if (bytes.compare(0, kMagic.size(), kMagic) != 0) {
@@ -112,22 +120,19 @@ CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos,
     return CacheStatus::Corrupt;
   }
   Reader in(body);
-  std::vector<Demo> read;
-  read.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, body.size() / 40 + 1)));
+  Demo d;  // one for all: its texts keep their room from one demo to the next
   for (std::uint64_t i = 0; i < count; ++i) {
-    Demo d;
     std::uint64_t flag = 0, seconds = 0, players = 0;
     bool ok = in.Text(d.path) && in.Number(d.size, 8) && in.Number(d.writeTime, 8) &&
               in.Number(flag, 1) && in.Text(d.game) && in.Text(d.map) && in.Text(d.mod) &&
-              in.Text(d.players) && in.Text(d.type) && in.Text(d.line) &&
-              in.Number(seconds, 8) && in.Number(players, 4) && flag <= 1 && !d.path.empty();
-    for (std::uint64_t p = 0; ok && p < players; ++p) {
-      ok = in.Text(d.roster.emplace_back());
-    }
+              in.Text(d.players) && in.Text(d.type) && in.Text(d.line) && in.Number(seconds, 8) &&
+              in.Number(players, 4) && flag <= 1 && !d.path.empty() && players <= body.size();
+    d.roster.resize(ok ? static_cast<std::size_t>(players) : 0);
+    for (std::string& player : d.roster) ok = ok && in.Text(player);
     if (!ok) return CacheStatus::Corrupt;
     d.read = flag == 1;
     std::memcpy(&d.seconds, &seconds, sizeof seconds);
-    read.push_back(std::move(d));
+    if (each) (*each)(Demo(d));
   }
   std::uint64_t indexCount = 0;
   if (!in.Number(indexCount, 4)) return CacheStatus::Corrupt;
@@ -136,9 +141,23 @@ CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos,
     if (!in.Text(saved.emplace_back())) return CacheStatus::Corrupt;
   }
   if (!in.AtEnd()) return CacheStatus::Corrupt;
-  demos = std::move(read);
   if (indexes) *indexes = std::move(saved);
   return CacheStatus::Loaded;
+}
+
+}  // namespace
+
+CacheStatus ParseCache(const std::string& bytes, const EachDemo& each,
+                       std::vector<std::string>* indexes) {
+  const CacheStatus status = Walk(bytes, nullptr, indexes);
+  return status == CacheStatus::Loaded ? Walk(bytes, &each, indexes) : status;
+}
+
+CacheStatus ParseCache(const std::string& bytes, std::vector<Demo>& demos,
+                       std::vector<std::string>* indexes) {
+  demos.clear();
+  return ParseCache(
+      bytes, [&demos](Demo&& demo) { demos.push_back(std::move(demo)); }, indexes);
 }
 
 std::string CachePath(Ports& ports) {
@@ -147,9 +166,8 @@ std::string CachePath(Ports& ports) {
   return folder + "\\Replaydock\\Library.cache";
 }
 
-CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<Demo>& demos,
+CacheStatus LoadCache(FileSystem& files, const std::string& path, const EachDemo& each,
                       std::vector<std::string>* indexes) {
-  demos.clear();
   if (indexes) indexes->clear();
   FileFacts facts;
   if (path.empty() || files.Facts(path, facts) != 0) return CacheStatus::Missing;
@@ -158,7 +176,14 @@ CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<De
     return CacheStatus::Missing;
   }
   if (bytes.empty()) return CacheStatus::Truncated;
-  return ParseCache(bytes, demos, indexes);
+  return ParseCache(bytes, each, indexes);
+}
+
+CacheStatus LoadCache(FileSystem& files, const std::string& path, std::vector<Demo>& demos,
+                      std::vector<std::string>* indexes) {
+  demos.clear();
+  return LoadCache(
+      files, path, [&demos](Demo&& demo) { demos.push_back(std::move(demo)); }, indexes);
 }
 
 std::uint32_t SaveCache(FileSystem& files, const std::string& path,
@@ -169,7 +194,7 @@ std::uint32_t SaveCache(FileSystem& files, const std::string& path,
 std::uint32_t SaveCacheBytes(FileSystem& files, const std::string& path, const std::string& bytes) {
   const auto cut = path.find_last_of('\\');
   if (cut == std::string::npos) return 3;  // ERROR_PATH_NOT_FOUND
-  files.MakeFolder(path.substr(0, cut));  // already there, mostly
+  files.MakeFolder(path.substr(0, cut));   // already there, mostly
   const std::string temporary = path + ".new";
   std::uint32_t code = files.WriteFile(temporary, bytes);
   if (code == 0) code = files.Move(temporary, path);

@@ -12,7 +12,8 @@ Demo Describe(FileSystem& files, const std::string& path, const FileFacts& facts
   demo.path = path;
   demo.size = facts.size;
   demo.writeTime = facts.writeTime;
-  const demo::DemoInfo info = demo::ReadDemo(files, path);
+  // The listing's size saves asking the file system again.
+  const demo::DemoInfo info = demo::ReadDemo(files, path, facts.size);
   demo.read = info.read;
   demo.line = summary::Line(info);
   if (!info.read) {

@@ -18,11 +18,12 @@
 namespace rd::library {
 namespace {
 
-constexpr std::string_view kPlaceValue = "LibraryWindow";    // "left,top,width,height"
+constexpr std::string_view kPlaceValue = "LibraryWindow";     // "left,top,width,height"
 constexpr std::string_view kColumnsValue = "LibraryColumns";  // ten widths
 constexpr std::string_view kSortValue = "LibrarySort";        // "column,descending"
 constexpr std::string_view kFoldersValue = "LibraryFolders";  // "|"-separated; "<" top only
-constexpr auto kStepSpell = std::chrono::milliseconds(200);  // between steps of a scan
+constexpr auto kStepSpell = std::chrono::milliseconds(200);   // between steps of a scan
+constexpr std::size_t kStepDemos = 512;  // at most, so that a fast disk's steps stay small
 constexpr int kReaders = 2;
 
 std::string ReadText(Ports& ports, std::string_view name) {
@@ -108,9 +109,10 @@ LibraryWindow::~LibraryWindow() {
 void LibraryWindow::Form_Load() {
   LoadLayout();
   cachePath_ = CachePath(ports_);
-  std::vector<Demo> cached;
-  if (LoadCache(ports_.files, cachePath_, cached, &savedIndexes_) == CacheStatus::Loaded) {
-    for (Demo& demo : cached) rows_.Put(std::move(demo));
+  // Straight into the rows: the demos of a whole cache side by side would stay in the
+  // working set as heap long after.
+  const auto put = [this](Demo&& demo) { rows_.Put(demo); };
+  if (LoadCache(ports_.files, cachePath_, put, &savedIndexes_) == CacheStatus::Loaded) {
     for (const std::string& index : savedIndexes_) pictures_->Restore(index);
   }
   Refreshed();
@@ -223,11 +225,7 @@ void LibraryWindow::Listed(std::vector<Found> found) {
   paths = {};
   std::vector<Found> fresh;
   for (Found& file : found) {
-    const Demo* known = rows_.Find(file.path);
-    if (!known || known->size != file.facts.size || known->writeTime != file.facts.writeTime ||
-        known->path != file.path) {
-      fresh.push_back(std::move(file));
-    }
+    if (!rows_.Same(file.path, file.facts)) fresh.push_back(std::move(file));
   }
   found = {};
   if (fresh.empty()) {
@@ -238,7 +236,9 @@ void LibraryWindow::Listed(std::vector<Found> found) {
   Refreshed();
   // Two readers: while one waits for the disk, the other reads what came in.
   std::vector<Found> shares[kReaders];
-  for (std::size_t i = 0; i < fresh.size(); ++i) shares[i % kReaders].push_back(std::move(fresh[i]));
+  for (std::size_t i = 0; i < fresh.size(); ++i) {
+    shares[i % kReaders].push_back(std::move(fresh[i]));
+  }
   readers_ = 0;
   FileSystem* files = &ports_.files;
   for (std::vector<Found>& share : shares) {
@@ -251,7 +251,7 @@ void LibraryWindow::Listed(std::vector<Found> found) {
       const auto hand = [&](bool end) {
         deliver([this, batch = std::exchange(batch, {}), end]() mutable {
           reading_ += static_cast<int>(batch.size());
-          for (Demo& demo : batch) rows_.Put(std::move(demo));
+          for (const Demo& demo : batch) rows_.Put(demo);
           if (end && --readers_ == 0) {
             ScanEnded(true);
           } else {
@@ -264,7 +264,7 @@ void LibraryWindow::Listed(std::vector<Found> found) {
         batch.push_back(Describe(*files, file.path, file.facts));
         // A step per spell rather than per demo: each redraws the list.
         const auto now = std::chrono::steady_clock::now();
-        if (now - last >= kStepSpell) {
+        if (now - last >= kStepSpell || batch.size() >= kStepDemos) {
           last = now;
           hand(false);
         }
@@ -283,14 +283,17 @@ void LibraryWindow::ScanEnded(bool changed) {
 
 void LibraryWindow::SaveCache() {
   savedIndexes_ = pictures_->SavedIndexes();
-  SaveCacheBytes(ports_.files, cachePath_, CacheBytes(rows_.AllDemos(), savedIndexes_));
+  CacheWriter writer;
+  rows_.Each([&writer](const Demo& demo) { writer.Add(demo); });
+  SaveCacheBytes(ports_.files, cachePath_, writer.Finish(savedIndexes_));
 }
 
 void LibraryWindow::WatchRoots(const std::vector<Root>& roots) {
   for (const Root& root : roots) {
     std::string key = util::ToLower(root.folder) + (root.subfolders ? "*" : "");
     if (watches_.count(key)) continue;
-    if (auto watch = ports_.notices.WatchFolder(root.folder, root.subfolders, [this] { Changed(); })) {
+    if (auto watch =
+            ports_.notices.WatchFolder(root.folder, root.subfolders, [this] { Changed(); })) {
       watches_[std::move(key)] = std::move(watch);
     }
   }
@@ -331,15 +334,15 @@ void LibraryWindow::Status() {
 
 std::string LibraryWindow::CellText(int row, int column) const {
   if (row < 0 || row >= rows_.Shown() || column < 0 || column >= kColumns) return {};
-  return Cell(rows_.At(row), static_cast<Column>(column), rows_.Thousands());
+  return rows_.Cell(row, static_cast<Column>(column));
 }
 
 bool LibraryWindow::Greyed(int row) const {
-  return row >= 0 && row < rows_.Shown() && !rows_.At(row).read;
+  return row >= 0 && row < rows_.Shown() && !rows_.Read(row);
 }
 
 std::string LibraryWindow::PathOf(int row) const {
-  return row >= 0 && row < rows_.Shown() ? rows_.At(row).path : std::string();
+  return row >= 0 && row < rows_.Shown() ? rows_.Path(row) : std::string();
 }
 
 void LibraryWindow::HeaderClicked(int column) {
@@ -366,7 +369,7 @@ int LibraryWindow::FindPrefix(const std::string& prefix, int start, bool wrap) c
   for (int step = 0; step < count; ++step) {
     const int row = start + step;
     if (row >= count && !wrap) break;
-    const std::string name(NameOf(rows_.At(row % count).path));
+    const std::string name(rows_.Name(row % count));
     if (ports_.process.ChangeCase(name.substr(0, prefix.size() * 2), false).rfind(folded, 0) == 0) {
       return row % count;
     }
@@ -382,7 +385,7 @@ void LibraryWindow::ShowSelected() {
     pictureKey_.clear();
     SetPicture(std::nullopt, false);
   } else {
-    const Demo& demo = rows_.At(row);
+    const Demo demo = rows_.At(row);
     lblLine.SetCaption(std::string(NameOf(demo.path)) + "\n" + demo.line);
     std::string players;
     for (const std::string& player : demo.roster) {
@@ -411,13 +414,14 @@ void LibraryWindow::LookForPicture(const Demo& demo) {
   SetPicture(std::nullopt, false);  // the previous demo's picture goes at once
   {
     const std::lock_guard lock(wanted_->mutex);
-    wanted_->next = PictureWanted::Request{std::move(key), game, folder->second, demo.mod, demo.map};
+    wanted_->next =
+        PictureWanted::Request{std::move(key), game, folder->second, demo.mod, demo.map};
     if (wanted_->running) return;  // the worker takes it next
     wanted_->running = true;
   }
   if (!pictureJobs_) pictureJobs_ = ports_.background.NewJobs();
-  pictureJobs_->Start([this, wanted = wanted_, pictures = pictures_](const Deliver& deliver,
-                                                                     const std::atomic<bool>& stop) {
+  pictureJobs_->Start([this, wanted = wanted_, pictures = pictures_](
+                          const Deliver& deliver, const std::atomic<bool>& stop) {
     for (;;) {
       PictureWanted::Request request;
       {
@@ -527,9 +531,9 @@ void LibraryWindow::AddFolder() {
   std::string folder = picked.path;
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   if (picked.outcome != FolderResult::Outcome::Chosen || folder.empty()) return;
-  const int include = ports_.dialogs.ShowMessage(
-      "Include the subfolders of " + folder + "?", Caption,
-      mb::YesNoCancel | mb::IconQuestion | mb::DefButton1);
+  const int include =
+      ports_.dialogs.ShowMessage("Include the subfolders of " + folder + "?", Caption,
+                                 mb::YesNoCancel | mb::IconQuestion | mb::DefButton1);
   if (include != answer::Yes && include != answer::No) return;
   std::vector<Root> roots = UserRoots();
   if (!PutUserRoot(roots, {folder, include == answer::Yes})) return;
@@ -570,7 +574,8 @@ void LibraryWindow::LoadLayout() {
   const std::vector<int> widths = Numbers(ReadText(ports_, kColumnsValue));
   if (widths.size() == kColumns) {
     for (int c = 0; c < kColumns; ++c) {
-      layout.widths[static_cast<std::size_t>(c)] = std::clamp(widths[static_cast<std::size_t>(c)], 0, 4000);
+      layout.widths[static_cast<std::size_t>(c)] =
+          std::clamp(widths[static_cast<std::size_t>(c)], 0, 4000);
     }
   }
   const std::vector<int> sort = Numbers(ReadText(ports_, kSortValue));

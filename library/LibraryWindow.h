@@ -56,6 +56,7 @@ class LibraryWindow {
   // Stops the scan and stores the layout.
   void Form_Unload();
   void Rescan();  // F5
+  bool Scanning() const { return scanning_; }
   // Folders dropped on the window are added to the library, with their subfolders.
   void Form_DropFiles(const std::vector<std::string>& paths);
   // "Add folder...": a folder picked, then whether its subfolders count too. A folder

@@ -1,7 +1,6 @@
 #include "library/Scan.h"
 
 #include <map>
-#include <set>
 
 #include "catalogue/GameCatalogue.h"
 #include "util/Text.h"
@@ -20,7 +19,8 @@ std::string Trimmed(std::string folder) {
 
 bool IsDemoName(std::string_view name) {
   constexpr std::string_view kStaged = "replaydock.";
-  if (name.size() >= kStaged.size() && util::EqualsNoCase(name.substr(0, kStaged.size()), kStaged)) {
+  if (name.size() >= kStaged.size() &&
+      util::EqualsNoCase(name.substr(0, kStaged.size()), kStaged)) {
     return false;
   }
   return catalogue::FindByExtension(name) != nullptr;
@@ -29,9 +29,9 @@ bool IsDemoName(std::string_view name) {
 std::vector<Found> FindDemos(FileSystem& files, const std::vector<Root>& roots,
                              const std::atomic<bool>& stop) {
   std::vector<Found> found;
-  // Lower case -> listed with its subfolders: overlapping roots are listed once.
+  // Lower case -> listed with its subfolders: overlapping roots are listed once, and a
+  // folder's files are taken from its first listing only, so each demo comes once.
   std::map<std::string, bool> seenFolders;
-  std::set<std::string> seenFiles;
   std::vector<FolderEntry> entries;
   for (const Root& root : roots) {
     struct Pending {
@@ -43,9 +43,11 @@ std::vector<Found> FindDemos(FileSystem& files, const std::vector<Root>& roots,
       const Pending here = std::move(pending.back());
       pending.pop_back();
       if (here.folder.empty()) continue;
-      const auto [seen, added] = seenFolders.try_emplace(util::ToLower(here.folder), root.subfolders);
+      const auto [seen, added] =
+          seenFolders.try_emplace(util::ToLower(here.folder), root.subfolders);
       if (!added && (seen->second || !root.subfolders)) continue;
       seen->second = seen->second || root.subfolders;
+      const bool filesTaken = !added;
       if (files.ListFolder(here.folder, entries) != 0) continue;
       const std::string prefix = here.folder.back() == '\\' ? here.folder : here.folder + "\\";
       for (FolderEntry& entry : entries) {
@@ -53,11 +55,8 @@ std::vector<Found> FindDemos(FileSystem& files, const std::vector<Root>& roots,
           if (root.subfolders && !entry.link && here.depth < kMaxDepth) {
             pending.push_back({prefix + entry.name, here.depth + 1});
           }
-        } else if (IsDemoName(entry.name)) {
-          std::string path = prefix + entry.name;
-          if (seenFiles.insert(util::ToLower(path)).second) {
-            found.push_back({std::move(path), entry.facts});
-          }
+        } else if (!filesTaken && IsDemoName(entry.name)) {
+          found.push_back({prefix + entry.name, entry.facts});
         }
       }
     }

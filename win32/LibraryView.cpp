@@ -181,7 +181,12 @@ void LibraryView::Arrange() {
 void LibraryView::RowsChanged() {
   if (!list_) return;
   ++syncing_;
-  SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(form_.RowCount()), LVSICF_NOSCROLL);
+  // Wine's list view redraws its scroll bar whenever it is told the count: a keystroke that
+  // keeps as many rows only repaints them.
+  if (SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0) != form_.RowCount()) {
+    SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(form_.RowCount()),
+                 LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  }
   const int selected = form_.SelectedRow();
   // Only the rows that wear the marks lose them: "all items" costs a notice per row.
   LVITEMA none{};

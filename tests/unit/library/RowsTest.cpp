@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "library/Rows.h"
@@ -12,8 +13,8 @@ namespace {
 using Names = std::vector<std::string>;
 
 Demo Make(const std::string& path, const std::string& game, const std::string& map,
-          const std::string& mod, const std::string& players, double seconds,
-          std::uint64_t size, std::uint64_t time) {
+          const std::string& mod, const std::string& players, double seconds, std::uint64_t size,
+          std::uint64_t time) {
   Demo d;
   d.path = path;
   d.read = !map.empty();
@@ -29,9 +30,11 @@ Demo Make(const std::string& path, const std::string& game, const std::string& m
 
 Rows Library() {
   Rows rows([](const std::string& t) { return util::ToLower(t); });
-  rows.Put(Make("C:\\A\\duel.dm_68", "Quake 3 Arena", "q3dm17", "cpma", "Rat vs Cooller", 600, 5000, 3));
+  rows.Put(
+      Make("C:\\A\\duel.dm_68", "Quake 3 Arena", "q3dm17", "cpma", "Rat vs Cooller", 600, 5000, 3));
   rows.Put(Make("C:\\B\\Final.dem", "Half-Life", "crossfire", "cstrike", "", 7.5, 9000, 1));
-  rows.Put(Make("C:\\A\\base.dm_60", "Return To Castle Wolfenstein", "mp_beach", "", "x, y", 60, 100, 2));
+  rows.Put(Make("C:\\A\\base.dm_60", "Return To Castle Wolfenstein", "mp_beach", "", "x, y", 60,
+                100, 2));
   rows.Put(Make("C:\\C\\same.dm_68", "Quake 3 Arena", "q3dm17", "osp", "Z vs Q", 600, 5000, 3));
   rows.Refresh();
   return rows;
@@ -106,6 +109,47 @@ TEST(Rows, EachColumnSortsByItsValueWithThePathBreakingTies) {
   rows.Refresh();
   EXPECT_EQ(Shown(rows), (Names{"tiny.dm_68", "base.dm_60", "duel.dm_68", "same.dm_68", "mid.dm_68",
                                 "Final.dem", "big.dm_68"}));
+}
+
+// A row gives back the demo it was given, whole; any of thousands is found by its path in
+// any letter case, and only the same spelling with the same facts counts as unchanged.
+TEST(Rows, KeepEachDemoWholeAndFindItByPath) {
+  Rows rows([](const std::string& t) { return util::ToLower(t); }, ".");
+  Demo d = Make("D:\\Демо\\Ünïcode duel.dm_68", "Quake 3 Arena", "q3dm6", "osp", "A vs B", 61.25,
+                1536 * 1024 + 1, 7);
+  d.type = "1v1";
+  d.line = "q3dm6 - osp - A vs B";
+  d.roster = {"A", "B", "", "C (spectator)"};
+  rows.Put(d);
+  for (int i = 0; i < 300; ++i) {
+    rows.Put(Make("C:\\Many\\" + std::to_string(i % 7) + "\\d" + std::to_string(i) + ".dem",
+                  "Half-Life", "m" + std::to_string(i % 5), "", "", i,
+                  static_cast<std::uint64_t>(i) * 1024, 1));
+  }
+  rows.Refresh();
+  ASSERT_EQ(rows.Total(), 301);
+  const Demo back = rows.At(rows.RowOf("D:\\Демо\\Ünïcode duel.dm_68"));
+  EXPECT_EQ(std::tie(back.path, back.game, back.map, back.mod, back.players, back.type, back.line,
+                     back.roster, back.seconds, back.size, back.writeTime, back.read),
+            std::tie(d.path, d.game, d.map, d.mod, d.players, d.type, d.line, d.roster, d.seconds,
+                     d.size, d.writeTime, d.read));
+  for (int i = 0; i < 300; i += 37) {
+    const std::string path =
+        "C:\\Many\\" + std::to_string(i % 7) + "\\d" + std::to_string(i) + ".dem";
+    EXPECT_TRUE(rows.Same(path, {static_cast<std::uint64_t>(i) * 1024, 1})) << path;
+    EXPECT_FALSE(rows.Same(util::ToLower(path), {static_cast<std::uint64_t>(i) * 1024, 1})) << path;
+    EXPECT_FALSE(rows.Same(path, {static_cast<std::uint64_t>(i) * 1024 + 1, 1})) << path;
+    EXPECT_EQ(rows.Path(rows.RowOf(util::ToUpper(path))), path);
+  }
+  EXPECT_EQ(rows.RowOf("C:\\Many\\0\\d1.dem"), -1);
+  // The cells of numbers are searched as shown, with the user's separator.
+  const std::pair<const char*, int> searches[] = {
+      {"1.537", 1}, {"1.0", 0}, {"1:01", 2}, {"1601-01-01 kb", 301}, {"1:01 osp", 1}};
+  for (const auto& [query, count] : searches) {
+    rows.SetQuery(query);
+    rows.Refresh();
+    EXPECT_EQ(rows.Shown(), count) << query;
+  }
 }
 
 TEST(Rows, CellsSayDateSizeAndLengthPlainly) {
