@@ -1,23 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "demo/DemoReader.h"
 #include "demo/DemoSummary.h"
+#include "tests/unit/demo/DemoBuilder.h"
 
 namespace rd::summary {
 namespace {
 
 using demo::DemoInfo;
 using demo::Engine;
-
-std::string Corpus(const std::string& name) {
-  std::ifstream in(std::string(RD_SOURCE_DIR) + "/tests/corpus/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using demo::build::Corpus;
 
 // The line of every real demo: the most telling facts first.
 TEST(Summary, DescribesEveryRealDemoOnOneLine) {
