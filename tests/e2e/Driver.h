@@ -207,9 +207,6 @@ inline bool WaitHiddenOrGone(HWND window) {
 inline HWND Control(HWND parent, int id) {
   return parent ? GetDlgItem(parent, id) : nullptr;
 }
-inline HWND ComboEdit(HWND combo) {  // the Edit inside an editable combo box
-  return combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr;
-}
 inline std::string GetText(HWND window) {
   LRESULT length = 0, got = 0;
   if (!window || !Send(window, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return {};

@@ -1,6 +1,6 @@
 // Launches as the engines need them, through the real program: the play verb Explorer shows,
-// the engine that appends its own extension, a question before the game, Steam's Half-Life
-// while Steam is not running, and a real Quake 3 engine playing the demo Replaydock staged.
+// a question before the game, and a real Quake 3 engine playing the demo Replaydock staged.
+// Where each engine's demo goes and how Steam's Half-Life starts are EngineLaunchTest's.
 #include "tests/e2e/E2eSupport.h"
 
 #include <cstdlib>
@@ -11,79 +11,32 @@ namespace {
 using namespace rd::ids;
 
 const std::string kRoot = "C:\\e2e\\launch";
-const std::string kVerbKey = "HKCU\\Software\\Classes\\SystemFileAssociations\\.dm_68\\shell\\Replaydock.Play";
 
-// Starts "<exe> -play <demo>" as the verb's command line does.
+// Starts "<exe> -play <demo>" as the verb's registered command does.
 bool StartPlay(Process& app, const std::string& demo) {
   return app.Start(ReplaydockExe(), Quoted(ReplaydockExe()) + " -play " + Quoted(demo));
 }
-// Whether any window of the process was seen on screen until it ended (or the time ran out).
-bool ShowedAWindowUntilItEnded(Process& app) {
-  bool shown = false;
+
+// Explorer's play verb (its registration is the first run's, E2eTest) starts the game with
+// no window of Replaydock's ever shown.
+TEST(LaunchE2e, ThePlayVerbPlaysWithoutAWindow) {
+  ASSERT_TRUE(FreshSettings(true));
+  const std::string game = kRoot + "\\Verb\\Quake III Arena\\quake3.exe", demo = kRoot + "\\Verb\\duel one.dm_68";
+  DeleteTree(kRoot + "\\Verb");
+  ASSERT_TRUE(InstallGame(game, "baseq3", "Q3APath") && CopyTo(RD_CORPUS "real-04.dm_68", demo));
+  Process app;
+  ASSERT_TRUE(StartPlay(app, demo));
+  bool shown = false;  // any window of the process on screen until it ended
   WaitUntil([&] {
     for (HWND w : TopWindows(app.Pid())) shown = shown || IsShown(w);
     return shown || app.WaitExit(0);
   });
-  return shown;
-}
-
-// The verb lands in the per-user classes with the first run's registration, and Explorer's
-// command starts the game with no window of Replaydock's ever shown.
-TEST(LaunchE2e, ThePlayVerbIsRegisteredAndPlaysWithoutAWindow) {
-  ASSERT_TRUE(FreshSettings(false));
-  ASSERT_TRUE(RegDeleteTree(kVerbKey));
-  Process first;
-  ASSERT_TRUE(first.Start(ReplaydockExe(), Quoted(ReplaydockExe())));
-  auto question = NextMessageBox(first.Pid());
-  ASSERT_TRUE(question && PressButton(question->window, IDYES)) << "no first-run question";
-  auto note = NextMessageBox(first.Pid(), question->window);
-  ASSERT_TRUE(note && PressButton(note->window, IDOK));
-  HWND config = WaitForWindow(first.Pid(), ConfigClass);
-  ASSERT_TRUE(config && Click(Control(config, ConfigCmdBottom)));
-  HWND main = WaitForWindow(first.Pid(), MainClass);
-  ASSERT_TRUE(main && Click(CancelButton(main)) && first.WaitExit(kWaitMs));
-
-  const std::string text = RunTool("reg.exe query \"" + kVerbKey + "\" /ve").output;
-  EXPECT_NE(text.find("Play with Replaydock"), std::string::npos) << text;
-  const std::string command = RunTool("reg.exe query \"" + kVerbKey + "\\command\" /ve").output;
-  const std::string expected = Quoted(ReplaydockExe()) + " -play \"%1\"";
-  ASSERT_NE(command.find(expected), std::string::npos) << command;
-
-  const std::string game = kRoot + "\\Verb\\Quake III Arena\\quake3.exe", demo = kRoot + "\\Verb\\duel one.dm_68";
-  DeleteTree(kRoot + "\\Verb");
-  ASSERT_TRUE(InstallGame(game, "baseq3", "Q3APath") && CopyTo(RD_CORPUS "real-04.dm_68", demo));
-  std::string line = RegText(kVerbKey + "\\command", "");
-  line.replace(line.find("%1"), 2, demo);
-  Process app;
-  ASSERT_TRUE(app.Start(ReplaydockExe(), line));
-  EXPECT_FALSE(ShowedAWindowUntilItEnded(app)) << "a window was shown";
+  EXPECT_FALSE(shown) << "a window was shown";
   EXPECT_TRUE(app.WaitExit(kWaitMs));
   const auto starts = WaitForGameStarts(game);
   ASSERT_EQ(starts.size(), 1u);
   EXPECT_TRUE(starts[0].commandLine.ends_with(" +demo replaydock.dm_68")) << starts[0].commandLine;
   EXPECT_EQ(ReadBytes(ParentFolder(game) + "\\baseq3\\Demos\\replaydock.dm_68"), ReadBytes(demo));
-  for (const char* type : std::span(kDemoKeys).first(8)) {
-    EXPECT_TRUE(RegDeleteTree("HKCU\\Software\\Classes\\SystemFileAssociations\\" + std::string(type) +
-                              "\\shell\\Replaydock.Play"));
-  }
-}
-
-// CNQ3 always appends the extension itself; an earlier copy under another one would be
-// found first.
-TEST(LaunchE2e, ACnq3GetsTheBareNameAndNoOtherCopy) {
-  ASSERT_TRUE(FreshSettings(true));
-  const std::string game = kRoot + "\\Cnq3\\cnq3-x64.exe", demos = kRoot + "\\Cnq3\\baseq3\\Demos";
-  DeleteTree(kRoot + "\\Cnq3");
-  ASSERT_TRUE(InstallGame(game, "baseq3\\Demos", "Q3APath") && WriteBytes(demos + "\\replaydock.dm_66", "old"));
-  ASSERT_TRUE(CopyTo(RD_CORPUS "real-04.dm_68", kRoot + "\\Cnq3\\a.dm_68"));
-  Process app;
-  ASSERT_TRUE(StartPlay(app, kRoot + "\\Cnq3\\a.dm_68") && app.WaitExit(kWaitMs));
-  const auto starts = WaitForGameStarts(game);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_TRUE(starts[0].commandLine.ends_with(" +demo replaydock")) << starts[0].commandLine;
-  EXPECT_TRUE(SameText(starts[0].workingFolder, ParentFolder(game))) << starts[0].workingFolder;
-  EXPECT_TRUE(FileExists(demos + "\\replaydock.dm_68"));
-  EXPECT_FALSE(FileExists(demos + "\\replaydock.dm_66"));
 }
 
 // The demo's mod is not installed: No opens the main window on the demo, with nothing staged
@@ -117,30 +70,6 @@ TEST(LaunchE2e, AMissingModAsksFirstAndNoOpensTheWindowOnTheDemo) {
       EXPECT_EQ(ReadBytes(staged), ReadBytes(demo));
     }
   }
-}
-
-// Steam's Half-Life with Steam not running: Steam itself is started with the mod's app id and
-// the game's parameters, in Half-Life's folder.
-TEST(LaunchE2e, SteamsHalfLifeIsStartedThroughSteamWhenSteamIsNotRunning) {
-  ASSERT_TRUE(FreshSettings(true));
-  const std::string steam = kRoot + "\\Steam\\steam.exe";
-  const std::string hl = kRoot + "\\Steam\\steamapps\\common\\Half-Life\\hl.exe";
-  DeleteTree(kRoot + "\\Steam");
-  RegDeleteTree("HKCU\\Software\\Valve\\Steam");
-  ASSERT_TRUE(InstallGame(hl, "cstrike", "HLPath") && InstallStandIn(steam));
-  ASSERT_TRUE(WriteBytes(ParentFolder(hl) + "\\cstrike\\liblist.gam", "game \"Counter-Strike\""));
-  ASSERT_TRUE(RegAddString("HKCU\\Software\\Valve\\Steam", "SteamPath", "c:/e2e/launch/steam"));
-  ASSERT_TRUE(CopyTo(RD_CORPUS "real-03.dem", kRoot + "\\Steam\\weapon.dem"));
-  Process app;
-  ASSERT_TRUE(StartPlay(app, kRoot + "\\Steam\\weapon.dem") && app.WaitExit(kWaitMs));
-  const auto starts = WaitForGameStarts(steam);
-  RegDeleteTree("HKCU\\Software\\Valve\\Steam");
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_TRUE(starts[0].commandLine.ends_with(
-      " -applaunch 10 -game cstrike -console -toconsole +playdemo replaydock 1"))
-      << starts[0].commandLine;
-  EXPECT_TRUE(SameText(starts[0].workingFolder, ParentFolder(hl))) << starts[0].workingFolder;
-  EXPECT_FALSE(FileExists(ParentFolder(hl) + "\\standin-record.txt")) << "hl.exe was started directly";
 }
 
 // A real Quake 3 engine plays the demo Replaydock staged, started with Replaydock's command

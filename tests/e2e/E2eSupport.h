@@ -122,22 +122,4 @@ inline void ExpectPlayed(Process& app, HWND main, const std::string& game,
 // The demo types, then the identifier they point at.
 inline const char* const kDemoKeys[] = {".dem", ".dm_57", ".dm_66", ".dm_58", ".dm_59", ".dm_60", ".dm_67", ".dm_68", ".dm_71", "RD.Demo"};
 
-// The demo types as Windows' own assoc and ftype report them.
-inline void ExpectFileTypes(bool registered, const std::string& exe) {
-  for (const char* ext : std::span(kDemoKeys).first(std::size(kDemoKeys) - 1)) {
-    const std::string out = RunTool(std::string("cmd.exe /c assoc ") + ext).output;
-    EXPECT_EQ(out.find(std::string(ext) + "=RD.Demo") != std::string::npos, registered) << out;
-  }
-  const std::string ftype = RunTool("cmd.exe /c ftype RD.Demo").output;
-  EXPECT_EQ(ftype.find("RD.Demo=" + Quoted(exe) + " %1") != std::string::npos, registered) << ftype;
-}
-// Removes the demo file types from the shell's classes.
-inline void ForgetFileTypes() {
-  for (const char* classes : {"HKCR\\", "HKCU\\Software\\Classes\\"}) {
-    for (const char* name : kDemoKeys) {
-      EXPECT_TRUE(RegDeleteTree(classes + std::string(name))) << classes << name;
-    }
-  }
-}
-
 }  // namespace e2e

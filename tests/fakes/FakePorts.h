@@ -207,7 +207,6 @@ class FakeBackground final : public Background {
     }
     void Start(Work work) override { work_.push_back(std::move(work)); ++owner_.started; }
     void Stop() override {
-      ++owner_.stops;
       // Work that never ran sees the stop at its first look.
       std::atomic<bool> stop{true};
       const rd::Deliver drop = [](std::function<void()>) {};
@@ -263,7 +262,6 @@ class FakeBackground final : public Background {
   }
 
   int started = 0;
-  int stops = 0;
 
  private:
   std::vector<FakeJobs*> jobs_;

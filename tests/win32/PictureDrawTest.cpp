@@ -50,7 +50,7 @@ Image Halves(int w, int h) {
 }
 
 // The same pane at 96 and at 144 DPI: the picture fills the same share of it, centred,
-// and nothing outside its place is touched.
+// and nothing outside its place is touched. How it is smoothed is the core's (ImageTest).
 TEST(PictureDraw, FillsThePaneKeepingTheAspectAtEveryDpi) {
   for (const int dpi : {96, 144}) {
     const int scale100 = dpi * 100 / 96;
@@ -71,20 +71,6 @@ TEST(PictureDraw, FillsThePaneKeepingTheAspectAtEveryDpi) {
     picture.Draw(canvas.dc, pane);
     EXPECT_EQ(canvas.At(left + 2, middle), (std::array<int, 3>{255, 0, 0})) << dpi;
   }
-}
-
-// One-pixel black and white columns drawn at half size come out grey, not striped: the
-// picture is smoothed, not sampled.
-TEST(PictureDraw, ShrinksSmoothly) {
-  Image stripes{64, 64, {}};
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
-      const std::uint8_t v = x % 2 ? 255 : 0;
-      stripes.rgba.insert(stripes.rgba.end(), {v, v, v, 255});
-    }
-  Canvas canvas(40, 40);
-  rd::win32::DrawPicture(canvas.dc, RECT{4, 4, 36, 36}, stripes);
-  for (int x = 4; x < 36; ++x) EXPECT_NEAR(canvas.At(x, 20)[0], 128, 2) << x;
 }
 
 TEST(PictureDraw, NoPictureIsSaidQuietlyInsideThePane) {

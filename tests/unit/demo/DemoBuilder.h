@@ -1,6 +1,10 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +14,14 @@
 // Quake 3 engine demos made in the tests: messages coded with the engines' fixed code, found
 // by asking the decoder which word each byte has, so that no second table can disagree.
 namespace rd::demo::build {
+
+// A real demo recorded by a game; what each holds is in tests/corpus/SOURCES.md.
+inline std::string Corpus(const std::string& name) {
+  std::ifstream in(std::string(RD_SOURCE_DIR) + "/tests/corpus/" + name, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_FALSE(bytes.empty()) << name;
+  return bytes;
+}
 
 class Coder {
  public:

