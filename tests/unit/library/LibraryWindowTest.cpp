@@ -192,22 +192,6 @@ TEST_F(Library, SearchSortSelectAndHandOver) {
   EXPECT_EQ(next->layout.widths[0], 150);
 }
 
-// A folder dropped on the window joins the library and is remembered; a file dropped is not
-// a folder and changes nothing.
-TEST_F(Library, ADroppedFolderIsAddedAndRemembered) {
-  fp.files.AddFile("D:\\Pack\\one.dm_68", Corpus("real-07.dm_68"));
-  auto window = Open();
-  fp.background.Finish();
-  window->Form_DropFiles({"C:\\Mine\\broken.dm_68", "D:\\Pack"});
-  fp.background.Finish();
-  EXPECT_EQ(window->RowCount(), 6);
-  window.reset();
-  auto next = Open();
-  fp.background.Finish();
-  const Texts names = Column(*next, Column::Name);
-  EXPECT_NE(std::find(names.begin(), names.end(), "one.dm_68"), names.end());
-}
-
 // A levelshot of width by height, all of one red.
 std::string Levelshot(int width, int height, std::uint8_t red) {
   std::string tga(18, '\0');
@@ -303,12 +287,6 @@ TEST_F(Pictures, WithoutOneThePaneSaysSo) {
   }
 }
 
-}  // namespace
-}  // namespace rd::library
-
-namespace rd::library {
-namespace {
-
 // Every folder is watched from before the scan; a change there rescans (once the scan under
 // way has ended), reading only what changed; closing stops the watching.
 TEST_F(Library, ChangesInAWatchedFolderRescan) {
@@ -333,12 +311,6 @@ TEST_F(Library, ChangesInAWatchedFolderRescan) {
   window->Form_Unload();
   EXPECT_TRUE(fp.notices.watches.empty());
 }
-
-}  // namespace
-}  // namespace rd::library
-
-namespace rd::library {
-namespace {
 
 Texts Names(const LibraryWindow& w) {
   Texts names;
@@ -413,15 +385,17 @@ TEST_F(Library, AddFolderAsksAboutSubfoldersAndKeepsTheAnswer) {
   EXPECT_EQ(stored(), "E:\\Old|<F:\\Top|D:\\Pack");
 }
 
-// Removing a folder forgets it: its demos leave the list and it is watched no more, while
-// the files stay where they are and a demo that another folder also holds stays listed.
-TEST_F(Library, RemovingAFolderForgetsItsDemosOnly) {
+// Folders dropped on the window join the library (a file dropped is no folder). Removing a
+// folder forgets it: its demos leave the list and it is watched no more, while the files
+// stay where they are and a demo that another folder also holds stays listed.
+TEST_F(Library, DroppedFoldersJoinAndRemovingOneForgetsItsDemosOnly) {
   fp.files.AddFile("D:\\Pack\\one.dm_68", Corpus("real-07.dm_68"));
   auto window = Open();
   fp.background.Finish();
-  window->Form_DropFiles({"D:\\Pack", "C:\\Mine\\sub"});
+  window->Form_DropFiles({"C:\\Mine\\broken.dm_68", "D:\\Pack", "C:\\Mine\\sub"});
   fp.background.Finish();
   ASSERT_EQ(window->UserFolders().size(), 2u);
+  EXPECT_EQ(window->RowCount(), 6);
   EXPECT_TRUE(Has(Names(*window), "one.dm_68"));
   EXPECT_TRUE(Has(fp.notices.Folders(), "D:\\Pack"));
 
