@@ -368,6 +368,8 @@ constexpr int kSnapshot = 7;
 constexpr std::size_t kRecordHeader = 8;
 // Enough of the end to hold the largest record and the end marker.
 constexpr std::size_t kTailBytes = 2 * kRecordHeader + kMaxMessage;
+// The most of a file's end any reading looks at: a cut-off demo's tail.
+constexpr std::size_t kEndBytes = 2 * kTailBytes;
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr int kSearchedForFirst = 64;  // records after the game state searched for a snapshot
 constexpr double kMaxMatch = 1e6;      // over eleven days: a damaged or foreign time
@@ -465,7 +467,7 @@ bool LastTimeFromTail(Window& file, std::uint64_t size, std::int32_t& time) {
 // to its last record; a chance chain that leads elsewhere makes the answer unsure.
 bool LastTimeFromCutTail(Window& file, std::uint64_t size, std::int32_t& time) {
   constexpr std::uint32_t kLinks = 3;
-  const std::uint64_t from = size > 2 * kTailBytes ? size - 2 * kTailBytes : 0;
+  const std::uint64_t from = size > kEndBytes ? size - kEndBytes : 0;
   std::string_view tail;
   if (!file.Get(from, static_cast<std::size_t>(size - from), tail)) return false;
   // Each offset's chain, worked out from the end back: its record, then the chain from the
@@ -625,8 +627,22 @@ DemoInfo Read(std::string_view start, std::string_view name, const SizeOf& sizeO
 namespace {
 
 DemoInfo ReadPath(FileSystem& files, const std::string& path, const std::uint64_t* size) {
-  std::string start;
-  if (files.ReadBytes(path, 0, kStartBytes, start) != 0) return Fail("the file cannot be read");
+  std::string start, end;
+  std::uint64_t endAt = 0;
+  if (size && *size > kStartBytes) {
+    // The size known, the start and the end (the Quake 3 length's records, the Half-Life
+    // directory) come with one opening of the file.
+    endAt = *size > kEndBytes ? *size - kEndBytes : 0;
+    std::vector<std::string> parts;
+    if (files.ReadRanges(path, {{0, kStartBytes}, {endAt, static_cast<std::size_t>(*size - endAt)}},
+                         parts) != 0) {
+      return Fail("the file cannot be read");
+    }
+    start = std::move(parts[0]);
+    end = std::move(parts[1]);
+  } else if (files.ReadBytes(path, 0, kStartBytes, start) != 0) {
+    return Fail("the file cannot be read");
+  }
   // A file shorter than the start is whole already; only the Quake 3 length asks.
   const SizeOf sizeOf = [&]() -> std::uint64_t {
     FileFacts facts;
@@ -635,6 +651,10 @@ DemoInfo ReadPath(FileSystem& files, const std::string& path, const std::uint64_
     return files.Facts(path, facts) == 0 ? facts.size : 0;
   };
   const ReadAt readAt = [&](std::uint64_t offset, std::size_t count, std::string& bytes) {
+    if (!end.empty() && offset >= endAt && offset <= endAt + end.size()) {
+      bytes = end.substr(static_cast<std::size_t>(offset - endAt), count);
+      return true;
+    }
     return files.ReadBytes(path, offset, count, bytes) == 0;
   };
   return Read(start, path, sizeOf, readAt);

@@ -52,6 +52,21 @@ class FileSystem {
   // bytes; answers 0 or Windows' code. The path is a name, not a pattern.
   virtual std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset,
                                   std::size_t count, std::string& bytes) = 0;
+  // Several ranges of one file, each read as ReadBytes reads it, parts[i] for ranges[i];
+  // answers 0 or the first failure's code. An adapter opens the file once for them all.
+  struct Range {
+    std::uint64_t offset = 0;
+    std::size_t count = 0;
+  };
+  virtual std::uint32_t ReadRanges(const std::string& path, const std::vector<Range>& ranges,
+                                   std::vector<std::string>& parts) {
+    parts.assign(ranges.size(), std::string());
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+      const std::uint32_t code = ReadBytes(path, ranges[i].offset, ranges[i].count, parts[i]);
+      if (code != 0) return code;
+    }
+    return 0;
+  }
   // Creates or replaces a file holding exactly bytes, flushed to the disk before it
   // answers; answers 0 or Windows' code. Callers that must never leave a torn file write a
   // temporary one and Move it over.

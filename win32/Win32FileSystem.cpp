@@ -250,34 +250,59 @@ std::uint32_t Win32FileSystem::Remove(const std::string& path) {
   });
 }
 
+namespace {
+
+// count bytes from offset of an open file (fewer at its end); 0 or Windows' code.
+std::uint32_t ReadAt(HANDLE file, std::uint64_t offset, std::size_t count, std::string& bytes) {
+  bytes.clear();
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return Outcome(FALSE);
+  bytes.resize(count);
+  std::size_t done = 0;
+  while (done < count) {
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
+      bytes.clear();
+      return Outcome(FALSE);
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  return 0;
+}
+
+// Others may keep the demo open, even for writing: a game still recording it, say.
+HANDLE OpenToRead(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
 std::uint32_t Win32FileSystem::ReadBytes(const std::string& path, std::uint64_t offset,
                                          std::size_t count, std::string& bytes) {
   bytes.clear();
   return WithPaths(path, [&](const wchar_t* p) {
-    // Others may keep the demo open, even for writing: a game still recording it, say.
-    const HANDLE file =
-        CreateFileW(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = OpenToRead(p);
+    if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
+    const std::uint32_t code = ReadAt(file, offset, count, bytes);
+    CloseHandle(file);
+    return code;
+  });
+}
+
+std::uint32_t Win32FileSystem::ReadRanges(const std::string& path, const std::vector<Range>& ranges,
+                                          std::vector<std::string>& parts) {
+  parts.assign(ranges.size(), std::string());
+  return WithPaths(path, [&](const wchar_t* p) {
+    const HANDLE file = OpenToRead(p);
     if (file == INVALID_HANDLE_VALUE) return Outcome(FALSE);
     std::uint32_t code = 0;
-    LARGE_INTEGER at{};
-    at.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
-      code = Outcome(FALSE);
-    } else {
-      bytes.resize(count);
-      std::size_t done = 0;
-      while (done < count) {
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-        DWORD got = 0;
-        if (!ReadFile(file, bytes.data() + done, want, &got, nullptr)) {
-          code = Outcome(FALSE);
-          break;
-        }
-        if (got == 0) break;
-        done += got;
-      }
-      bytes.resize(code ? 0 : done);
+    for (std::size_t i = 0; i < ranges.size() && code == 0; ++i) {
+      code = ReadAt(file, ranges[i].offset, ranges[i].count, parts[i]);
     }
     CloseHandle(file);
     return code;

@@ -20,6 +20,8 @@ class Win32FileSystem final : public FileSystem {
   std::uint32_t Remove(const std::string& path) override;
   std::uint32_t ReadBytes(const std::string& path, std::uint64_t offset, std::size_t count,
                           std::string& bytes) override;
+  std::uint32_t ReadRanges(const std::string& path, const std::vector<Range>& ranges,
+                           std::vector<std::string>& parts) override;
   std::uint32_t WriteFile(const std::string& path, const std::string& bytes) override;
   std::uint32_t Facts(const std::string& path, FileFacts& facts) override;
   std::uint32_t ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) override;

@@ -123,6 +123,12 @@ TEST_F(FileSystemContract, ReadBytesAndFactsSeeFilesOnly) {
     FileFacts facts;
     EXPECT_EQ(fs().Facts(dir + "\\" + name, facts), code);
     EXPECT_EQ(code == 0 ? facts.size : 10u, 10u);
+    // The same read among others of the same file, with the file opened once.
+    std::vector<std::string> parts;
+    EXPECT_EQ(fs().ReadRanges(dir + "\\" + name, {{9, 5}, {offset, count}}, parts), code);
+    if (code == 0) {
+      EXPECT_EQ(parts, (std::vector<std::string>{"9", read}));
+    }
   }
 }
 
