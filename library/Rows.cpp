@@ -328,7 +328,7 @@ void Rows::Refresh() {
 }
 
 Demo Rows::At(int row) const {
-  return Whole(Shown(row));
+  return Whole(ShownEntry(row));
 }
 
 Demo Rows::Whole(const Entry& entry) const {
@@ -353,7 +353,7 @@ Demo Rows::Whole(const Entry& entry) const {
 }
 
 std::string Rows::Cell(int row, Column column) const {
-  const Entry& entry = Shown(row);
+  const Entry& entry = ShownEntry(row);
   switch (column) {
     case Column::Name:
       return std::string(NameOf(entry));
@@ -380,13 +380,13 @@ std::string Rows::Cell(int row, Column column) const {
 }
 
 std::string_view Rows::Name(int row) const {
-  return NameOf(Shown(row));
+  return NameOf(ShownEntry(row));
 }
 std::string Rows::Path(int row) const {
-  return PathOf(Shown(row));
+  return PathOf(ShownEntry(row));
 }
 bool Rows::Read(int row) const {
-  return Shown(row).read;
+  return ShownEntry(row).read;
 }
 
 int Rows::RowOf(const std::string& path) const {

@@ -73,7 +73,7 @@ class Rows {
   std::string_view NameOf(const Entry& entry) const { return Part(entry, 0, entry.playersAt); }
   std::string PathOf(const Entry& entry) const;
   Demo Whole(const Entry& entry) const;
-  const Entry& Shown(int row) const { return entries_[view_[static_cast<std::size_t>(row)]]; }
+  const Entry& ShownEntry(int row) const { return entries_[view_[static_cast<std::size_t>(row)]]; }
   std::uint32_t Find(const std::string& folded) const;
   void Index(std::uint32_t entry);
   void Reindex();
